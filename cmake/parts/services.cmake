@@ -1,0 +1,1 @@
+# Targets and tests of this part are added here.
