@@ -67,6 +67,9 @@ file_util* get_file_util();
 void destroy_file_util();
 // The platform's implementation (Win32 in the product, POSIX on Linux).
 file_util* make_platform_file_util();
+// A Windows path as the platform's C library opens it: unchanged on Windows; on
+// POSIX every backslash becomes a slash.
+std::string native_path(const std::string& windows_path);
 
 // Forwarding functions, no logic of their own.
 int32_t list_files(const std::string& dir, path_list& out, bool recursive);
