@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -57,8 +58,18 @@ protected:
         bool is_link;       // reparse point / symbolic link
         bool is_file;
     };
-    // Enumerates one directory; entries that vanish meanwhile are skipped.
+    // Enumerates one directory; entries that vanish meanwhile are skipped, and
+    // so are names that have no exact narrow form (they could name another entry).
     virtual std::vector<dir_entry> read_directory(const std::string& dir) = 0;
+
+    // The listing walk: appends regular files (or directories) below dir, in
+    // pre-order when recursive; accept (may be empty) filters files by name.
+    // Text files are Windows text on every platform: CR LF on disk, LF in memory.
+    static std::string crlf_to_lf(const std::string& bytes);
+    static std::string lf_to_crlf(const std::string& text);
+
+    void collect(const std::string& dir, bool recursive, bool directories, path_list& out,
+                 const std::function<bool(const std::string&)>& accept);
 };
 
 // The process-wide instance (created and registered once at start-up).

@@ -1,1 +1,20 @@
-# Targets and tests of this part are added here.
+# Foundation: the file utility, the start-up helpers, the crash handler and the
+# executable itself (later parts add their libraries and resources to it).
+
+if(WIN32_BUILD)
+  add_library(uninst_fileutil STATIC system/file_util.cpp system/file_util_win.cpp)
+else()
+  add_library(uninst_fileutil STATIC system/file_util.cpp system/file_util_posix.cpp)
+endif()
+
+if(WIN32_BUILD)
+  add_library(uninst_app_win STATIC app/startup_win.cpp app/crash_dump_win.cpp)
+  target_link_libraries(uninst_app_win PUBLIC dbghelp)
+
+  add_executable(uninstaller WIN32 app/main_win.cpp app/app.rc)
+  # wWinMain is the entry point.
+  target_link_options(uninstaller PRIVATE -municode)
+  target_link_libraries(uninstaller PRIVATE uninst_app_win uninst_fileutil)
+  set_source_files_properties(app/app.rc PROPERTIES OBJECT_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/app/uninstaller.manifest)
+endif()
+
