@@ -1,1 +1,31 @@
-# Targets and tests of this part are added here.
+# Reporting: device probes, adapter identity, report documents, the HTTP poster.
+
+add_library(uninst_report STATIC
+  report/adapter_choice.cpp
+  report/drive_table.cpp
+  report/feedback_selection.cpp
+  report/http_post.cpp
+  report/json_value.cpp
+  report/os_version.cpp
+  report/report_documents.cpp)
+target_link_libraries(uninst_report PUBLIC dep::cjson dep::curl)
+if(WIN32_BUILD)
+  target_sources(uninst_report PRIVATE
+    report/device_probe_win.cpp
+    report/device_report_win.cpp
+    report/mac_address_win.cpp
+    report/optional_calls_win.cpp
+    report/wide_to_utf8_win.cpp)
+  target_link_libraries(uninst_report PUBLIC iphlpapi advapi32)
+endif()
+
+# Portable logic: document texts, adapter choice, drive order, curl failure text.
+uninst_gtest(NAME report_logic_tests
+  SOURCES tests/report/json_value_test.cpp
+          tests/report/report_documents_test.cpp
+          tests/report/adapter_choice_test.cpp
+          tests/report/drive_table_test.cpp
+          tests/report/feedback_selection_test.cpp
+          tests/report/curl_failure_test.cpp
+  LIBS uninst_report
+  LABELS report)
