@@ -25,7 +25,7 @@ bool not_found(int err) { return err == ENOENT || err == ENOTDIR; }
 
 // lstat/stat result: false when the path is not there; other failures throw.
 bool status_of(const char* what, const std::string& path, struct stat& st, bool follow) {
-    const std::string p = native_path(path);
+    const std::string& p = path;
     if ((follow ? ::stat(p.c_str(), &st) : ::lstat(p.c_str(), &st)) == 0) return true;
     if (not_found(errno)) return false;
     fail(what, path, errno);
@@ -75,19 +75,26 @@ bool remove_tree(const std::string& p) {
 }
 
 class posix_file_util : public file_util {
+    // The path as the C library takes it; throws std::invalid_argument when it
+    // is not UTF-8, as the Windows side does for text outside its code page.
+    std::string native(const std::string& path) {
+        to_wide(path);
+        return native_path(path);
+    }
+
 public:
     bool is_regular_file(const std::string& path) override {
         struct stat st;
-        return status_of("is_regular_file", path, st, true) && S_ISREG(st.st_mode);
+        return status_of("is_regular_file", native(path), st, true) && S_ISREG(st.st_mode);
     }
 
     bool is_directory(const std::string& path) override {
         struct stat st;
-        return status_of("is_directory", path, st, true) && S_ISDIR(st.st_mode);
+        return status_of("is_directory", native(path), st, true) && S_ISDIR(st.st_mode);
     }
 
     void write_all(const std::string& path, const std::string& text) override {
-        const std::string p = native_path(path);
+        const std::string p = native(path);
         if (::unlink(p.c_str()) != 0 && !not_found(errno)) fail("write_all", path, errno);
         unique_fd f(::open(p.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
         if (f.fd < 0) fail("write_all", path, errno);
@@ -103,7 +110,7 @@ public:
 
     std::string read_all(const std::string& path) override {
         if (!exists(path)) return std::string();
-        unique_fd f(::open(native_path(path).c_str(), O_RDONLY | O_CLOEXEC));
+        unique_fd f(::open(native(path).c_str(), O_RDONLY | O_CLOEXEC));
         if (f.fd < 0) return std::string();
         std::string bytes;
         char buf[65536];
@@ -120,7 +127,7 @@ public:
     bool exists(const std::wstring& path) override {
         struct stat st;
         // The entry itself counts, also a link whose target is gone.
-        return status_of("exists", to_narrow(path), st, false);
+        return status_of("exists", native_path(to_narrow(path)), st, false);
     }
 
     using file_util::remove_all;
@@ -133,7 +140,7 @@ public:
     }
 
     bool rename(const std::string& from, const std::string& to) override {
-        if (::rename(native_path(from).c_str(), native_path(to).c_str()) != 0) fail("rename", from, errno);
+        if (::rename(native(from).c_str(), native(to).c_str()) != 0) fail("rename", from, errno);
         return !exists(from) && exists(to);
     }
 
@@ -159,7 +166,7 @@ public:
         if (!exists(path)) return 0;
         const uint64_t size = file_size(path);
         const uint64_t want = size < max_bytes ? size : max_bytes;
-        unique_fd f(::open(native_path(path).c_str(), O_RDONLY | O_CLOEXEC));
+        unique_fd f(::open(native(path).c_str(), O_RDONLY | O_CLOEXEC));
         if (f.fd < 0) return 0;
         uint64_t done = 0;
         while (done < want) {
@@ -173,7 +180,7 @@ public:
 
     uint64_t file_size(const std::string& path) override {
         struct stat st;
-        if (!status_of("file_size", path, st, true)) return 0;
+        if (!status_of("file_size", native(path), st, true)) return 0;
         if (!S_ISREG(st.st_mode)) fail("file_size", path, EISDIR);
         return static_cast<uint64_t>(st.st_size);
     }
@@ -244,7 +251,7 @@ public:
 protected:
     std::vector<dir_entry> read_directory(const std::string& dir) override {
         std::vector<dir_entry> entries;
-        const std::string base = native_path(dir);
+        const std::string base = native(dir);
         unique_dir d(::opendir(base.c_str()));
         if (!d.d) {
             if (not_found(errno)) return entries;

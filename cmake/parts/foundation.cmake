@@ -18,3 +18,9 @@ if(WIN32_BUILD)
   set_source_files_properties(app/app.rc PROPERTIES OBJECT_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/app/uninstaller.manifest)
 endif()
 
+
+# ---- Tests ----
+uninst_gtest(NAME foundation_file_util_test
+  SOURCES tests/foundation/file_util_test.cpp
+  LIBS uninst_fileutil
+  LABELS foundation)
