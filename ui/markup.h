@@ -14,7 +14,8 @@
 
 class CMarkup;
 
-enum ui_encoding { kEncodingUtf8 = 0, kEncodingUnicode = 1, kEncodingAnsi = 2 };
+// Encodings of LoadFromMem: UTF-8 (the layouts) and UTF-16 little-endian.
+enum ui_encoding { kEncodingUtf8 = 0, kEncodingUnicode = 1 };
 
 class CMarkupNode {
 public:
@@ -88,13 +89,14 @@ private:
 
     bool Parse();
     bool ParseContent(size_t& pos, int parent, int depth);
-    bool ParseAttributes(size_t& pos, element& e);
-    bool ParseValue(size_t& pos, wchar_t quote, size_t& value_start);
+    bool ParseAttributes(size_t& pos, int element_index);
+    bool ParseValue(size_t& pos);
     bool Fail(const wchar_t* message, size_t pos);
     void SkipWhitespace(size_t& pos) const;
     void SkipIdentifier(size_t& pos) const;
 
     std::vector<wchar_t> text_;
+    std::vector<size_t> name_ends_;   // NUL-terminated once parsing succeeded
     std::vector<element> elements_;
     std::vector<attribute> attributes_;
     bool valid_ = false;

@@ -67,6 +67,9 @@ public:
     static bool SetResourceZip(const void* data, unsigned size, const wchar_t* password = nullptr);
     // The open archive, or nullptr.
     static const zip_archive* GetResourceZip();
+    // An in-memory archive was given but could not be opened: layouts then
+    // fail with "Error opening zip file" instead of being read from files.
+    static bool IsResourceZipBroken();
     // "membuffer" once an in-memory archive is open, else empty.
     static CDuiString GetResourceZipName();
     static void SetResourcePath(const wchar_t* path);
@@ -87,8 +90,18 @@ public:
     CControlUI* FindControl(ui_point pt) const;
     // Called by controls when they are renamed or go away.
     void RemoveName(CControlUI* control);
-    // Called when a control is destroyed: forgets it as hover/click/focus control.
+    // Called when a control is destroyed: forgets it as hover/click/focus
+    // control, in names, groups and queued notifications.
     void ReapControl(CControlUI* control);
+
+    // Option groups: the options that share a group name.
+    bool AddOptionGroup(const wchar_t* group, CControlUI* control);
+    const std::vector<CControlUI*>* GetOptionGroup(const wchar_t* group) const;
+    void RemoveOptionGroup(const wchar_t* group, CControlUI* control);
+
+    // A control that got a mouse leave while the mouse was still inside it
+    // asks to be told again when the mouse really leaves its rectangle.
+    void AddMouseLeaveNeeded(CControlUI* control);
 
     // ---- Window attributes ----
     // Applies one Window attribute as the layout gives it (names ignore case,
@@ -204,13 +217,14 @@ public:
     // notifier in registration order, before returning. Asynchronous: queued
     // (with repeats not allowed, a queued record of the same sender and type is
     // updated instead) and the platform asked to call DeliverAsyncNotify.
-    void SendNotify(TNotifyUI& msg, bool async = false);
+    void SendNotify(TNotifyUI& msg, bool async = false, bool allow_repeat = true);
     void SendNotify(CControlUI* control, const wchar_t* type, uintptr_t wparam = 0, intptr_t lparam = 0,
                     bool async = false, bool allow_repeat = true);
     // Delivers the queued asynchronous notifications (WM_APP + 1).
     void DeliverAsyncNotify();
 
 private:
+    void HandleMouseMove(ui_point pt);
     void SendEvent(CControlUI* control, int type, ui_point pt, uintptr_t wparam = 0, wchar_t ch = 0);
     bool LayoutIfNeeded();
     void PaintLayeredBase(const ui_rect& area);
@@ -248,6 +262,8 @@ private:
     std::map<std::wstring, std::unique_ptr<ui_image>> m_images;   // null: load failed
     size_t m_imageLoads = 0;
     std::map<std::wstring, std::wstring> m_defaultAttributes;
+    std::map<std::wstring, std::vector<CControlUI*>> m_optionGroups;
+    std::vector<CControlUI*> m_mouseLeaveNeeded;
 
     std::vector<INotifyUI*> m_notifiers;
     std::vector<TNotifyUI> m_asyncNotify;

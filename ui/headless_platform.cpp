@@ -1,0 +1,43 @@
+#include "ui/headless_platform.h"
+
+#include <algorithm>
+
+ui_surface headless_platform::frame_buffer(int32_t width, int32_t height) {
+    if (width != buffer_size_.cx || height != buffer_size_.cy) {
+        pixels_.assign(static_cast<size_t>(std::max(width, 0)) * static_cast<size_t>(std::max(height, 0)), 0u);
+        buffer_size_ = ui_size{width, height};
+    }
+    return surface();
+}
+
+void headless_platform::draw_text(const ui_rect& rect, const ui_rect& clip, const std::wstring& text,
+                                  const ui_font& font, uint32_t argb, unsigned style) {
+    texts.push_back(text_call{rect, clip, text, font, argb, style});
+    // Without the no-prefix flag an '&' would be a mnemonic marker, not drawn.
+    std::wstring shown;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (!(style & kTextNoPrefix) && text[i] == L'&' && i + 1 < text.size()) ++i;
+        shown.push_back(text[i]);
+    }
+    int32_t width = 0;
+    for (wchar_t ch : shown) width += glyph_width(font, ch);
+    int32_t x = rect.left;
+    if (style & kTextCenter) x = rect.left + (rect.width() - width) / 2;
+    else if (style & kTextRight) x = rect.right - width;
+    int32_t h = font.size;
+    int32_t y = (style & kTextVCenter) ? rect.top + (rect.height() - h) / 2 : rect.top;
+    ui_rect limit = ui_intersect(ui_intersect(rect, clip), ui_rect{0, 0, buffer_size_.cx, buffer_size_.cy});
+    // GDI writes the colour bytes and leaves alpha 0 in a 32-bit DIB.
+    const uint32_t px = argb & 0x00FFFFFFu;
+    for (wchar_t ch : shown) {
+        int32_t w = glyph_width(font, ch);
+        // A one-pixel gap on the right of each box keeps characters countable.
+        ui_rect box = ui_intersect(ui_rect{x, y, x + w - 1, y + h}, limit);
+        if (ch != L' ') {
+            for (int32_t yy = box.top; yy < box.bottom; ++yy)
+                for (int32_t xx = box.left; xx < box.right; ++xx)
+                    pixels_[static_cast<size_t>(yy) * static_cast<size_t>(buffer_size_.cx) + static_cast<size_t>(xx)] = px;
+        }
+        x += w;
+    }
+}
