@@ -14,3 +14,11 @@ if(TARGET uninst_fileutil)
     LIBS uninst_wizard
     LABELS wizard)
 endif()
+
+if(WIN_TESTS)
+  # Helpers of the end-to-end tests and the benchmark (run under wine64).
+  add_executable(e2e_hold_file tests/e2e/hold_file_win.cpp)
+  target_link_options(e2e_hold_file PRIVATE -municode)
+  add_executable(bench_uninstall_deleter bench/bench_uninstall_deleter_win.cpp)
+  target_link_options(bench_uninstall_deleter PRIVATE -municode)
+endif()
