@@ -11,6 +11,7 @@
 // one message into the UI thread's queue, not thousands.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <deque>
 #include <functional>
@@ -41,8 +42,9 @@ public:
     size_t run_pending();
 
     // Any thread. Drops the changes not yet run and refuses further posts; no
-    // wake-up is in progress when it returns. Idempotent.
-    void close();
+    // wake-up is in progress when it returns. Returns how many changes it
+    // dropped. Idempotent.
+    size_t close();
 
     bool closed() const;
     size_t pending() const;
@@ -52,5 +54,6 @@ private:
     std::deque<task> tasks_;
     waker wake_;
     bool wake_pending_ = false;  // a wake-up was sent and run_pending() has not yet taken the queue
-    bool closed_ = false;
+    // Written under the lock; read without it between the changes of a batch.
+    std::atomic<bool> closed_{false};
 };

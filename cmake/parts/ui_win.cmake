@@ -1,1 +1,52 @@
-# Targets and tests of this part are added here.
+# The Windows layer of the skin UI framework, the hand-off to the UI thread, and
+# the wizard's skin (images, archive and icons drawn at build time).
+
+# --- the skin ------------------------------------------------------------------
+# res/make_skin.sh draws every image and icon and packs skin.zip with the zip tool.
+# Every tree makes it (the host benchmarks load the real archive too).
+set(UNINST_SKIN_DIR ${CMAKE_BINARY_DIR}/skin)
+set(UNINST_SKIN_ZIP ${UNINST_SKIN_DIR}/skin.zip)
+set(_uninst_skin_outputs
+  ${UNINST_SKIN_ZIP}
+  ${UNINST_SKIN_DIR}/icon_default.ico ${UNINST_SKIN_DIR}/icon_rulo.ico
+  ${UNINST_SKIN_DIR}/icon_test.ico ${UNINST_SKIN_DIR}/icon_match.ico)
+add_custom_command(
+  OUTPUT ${_uninst_skin_outputs}
+  COMMAND bash ${CMAKE_SOURCE_DIR}/res/make_skin.sh ${UNINST_SKIN_DIR}
+  DEPENDS ${CMAKE_SOURCE_DIR}/res/make_skin.sh ${CMAKE_SOURCE_DIR}/res/uninstall.xml
+  COMMENT "Drawing the wizard's skin and icons"
+  VERBATIM)
+add_custom_target(uninst_skin ALL DEPENDS ${_uninst_skin_outputs})
+
+# --- the hand-off to the UI thread (portable queue, tested on the host) ---------
+add_library(uninst_ui_tasks STATIC ui/ui_task_queue.cpp)
+if(NOT WIN32_BUILD)
+  target_link_libraries(uninst_ui_tasks PUBLIC Threads::Threads)
+endif()
+uninst_gtest(NAME ui_task_queue_test
+  SOURCES tests/ui_win/ui_task_queue_test.cpp
+  LIBS uninst_ui_tasks
+  LABELS ui)
+
+if(WIN32_BUILD)
+  enable_language(RC)
+
+  # The skin resource: the archive (ZIPRES 103) and the icons 104 to 107.
+  set(UNINST_SKIN_RC ${CMAKE_SOURCE_DIR}/res/skin.rc)
+  set_source_files_properties(${UNINST_SKIN_RC} PROPERTIES
+    OBJECT_DEPENDS "${_uninst_skin_outputs}"
+    INCLUDE_DIRECTORIES ${UNINST_SKIN_DIR})
+  if(TARGET uninstaller)
+    target_sources(uninstaller PRIVATE ${UNINST_SKIN_RC})
+    add_dependencies(uninstaller uninst_skin)
+  endif()
+
+  add_library(uninst_ui_task_window STATIC ui/ui_task_queue_win.cpp)
+  target_link_libraries(uninst_ui_task_window PUBLIC uninst_ui_tasks)
+
+  uninst_gtest(NAME ui_task_window_test
+    SOURCES tests/ui_win/ui_task_window_test.cpp
+    LIBS uninst_ui_task_window
+    LABELS ui
+    WIN_ONLY)
+endif()
