@@ -24,3 +24,21 @@ uninst_gtest(NAME config_tests
           tests/config/platform_xml_test.cpp
   LIBS uninst_config
   LABELS config)
+
+uninst_fuzz(NAME config_xml_fuzz SOURCES fuzz/config_xml_fuzz.cpp LIBS uninst_config
+  CORPUS ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/corpus/config_xml_fuzz)
+uninst_fuzz(NAME config_ini_fuzz SOURCES fuzz/config_ini_fuzz.cpp LIBS uninst_config
+  CORPUS ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/corpus/config_ini_fuzz)
+
+uninst_script_test(NAME configtool
+  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tests/config/configtool_test.sh host $<TARGET_FILE:configtool>
+  LABELS config HOST_ONLY)
+uninst_script_test(NAME configtool-exe
+  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tests/config/configtool_test.sh win $<TARGET_FILE:configtool>
+  LABELS config WIN_ONLY)
+
+if(NOT WIN32_BUILD)
+  # Not a test: run by hand, prints the ratio to the floor.
+  add_executable(bench_config bench/bench_config.cpp)
+  target_link_libraries(bench_config PRIVATE uninst_config)
+endif()
