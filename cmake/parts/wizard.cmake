@@ -22,3 +22,15 @@ if(WIN_TESTS)
   add_executable(bench_uninstall_deleter bench/bench_uninstall_deleter_win.cpp)
   target_link_options(bench_uninstall_deleter PRIVATE -municode)
 endif()
+
+# The wizard window and the uninstall procedure, linked into the executable.
+if(WIN32_BUILD AND TARGET uninstaller AND TARGET uninst_ui_win AND TARGET uninst_services
+   AND TARGET uninst_report AND TARGET uninst_config AND EXISTS ${CMAKE_SOURCE_DIR}/report/reports.h)
+  add_library(uninst_wizard_win STATIC
+    uninstall/dlg_uninst_page_win.cpp
+    uninstall/removal_view_win.cpp
+    uninstall/protected_folders_win.cpp)
+  target_link_libraries(uninst_wizard_win PUBLIC
+    uninst_wizard uninst_ui_win uninst_services uninst_report uninst_config uninst_app_win shell32)
+  target_link_libraries(uninstaller PRIVATE uninst_wizard_win)
+endif()

@@ -14,8 +14,8 @@ import os
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import (BINARY_DIR, CONTROLS, Collector, Installation, Wine, Wizard, log,  # noqa: E402
-                     poll, rgb_at)
+from harness import (BINARY_DIR, Collector, Installation, Wine, Wizard, is_ticked, log,  # noqa: E402
+                     poll)
 
 ARTEFACTS = os.environ.get("UNINST_E2E_ARTEFACTS") or os.path.join(BINARY_DIR, "artefacts", "e2e")
 STAT_PATH = "/stat/log"
@@ -130,13 +130,7 @@ def run_uninstall(s, reasons=(), answer=None, shots=False):
 
         def ticks_shown():
             shot = s.wine.screenshot()
-            for r in set(reasons):
-                x, y = w.point(*CONTROLS[r])
-                px = rgb_at(shot, x, y)
-                is_ticked = px is not None and px[0] > 180 and px[2] < 120
-                if is_ticked != (r in ticked):
-                    return False
-            return True
+            return all(is_ticked(shot, w, r) == (r in ticked) for r in set(reasons))
         poll("the ticks", ticks_shown)
     if shots:
         w.save_window_shot("page1-reasons")
@@ -168,8 +162,7 @@ def scenario_cancel(name, control):
     g0 = s.wine.geometry(w.wid)
     w.click_at(300, 390, double=True)
     w.click("ckb2")
-    poll("the tick", lambda: (lambda px: px and px[0] > 180 and px[2] < 120)(
-        rgb_at(s.wine.screenshot(), *w.point(*CONTROLS["ckb2"]))))
+    poll("the tick", lambda: is_ticked(s.wine.screenshot(), w, "ckb2"))
     g1 = s.wine.geometry(w.wid)
     s.checks.eq("window size after a double click", (g1["WIDTH"], g1["HEIGHT"]), (g0["WIDTH"], g0["HEIGHT"]))
     w.click(control)

@@ -13,8 +13,7 @@ import os
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import (CONTROLS, Collector, Installation, Wine, Wizard, poll,  # noqa: E402
-                     rgb_at)
+from harness import Collector, Installation, Wine, Wizard, is_ticked, poll  # noqa: E402
 
 
 def demo_files():
@@ -63,8 +62,7 @@ def main():
 
         def ticks_shown():
             shot = wine.screenshot()
-            return all((lambda px: px and px[0] > 180 and px[2] < 120)(rgb_at(shot, *wizard.point(*CONTROLS[r])))
-                       for r in ("ckb2", "ckb7"))
+            return all(is_ticked(shot, wizard, r) for r in ("ckb2", "ckb7"))
         poll("the ticks", ticks_shown)
         wizard.artefacts = shots
         wizard.save_window_shot("1-reasons")

@@ -38,7 +38,8 @@ QUESTION_TITLE = "卸载提示"
 UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall"
 
 # Layout coordinates of the wizard's controls (uninstall.xml): centres of the
-# click areas.
+# click areas. A check box's tick crosses its point TICK_OFFSET from the box's
+# corner.
 CONTROLS = {
     "btnCancel_small": (914 + 8, 44 + 8),
     "btnUninst": (472 + 115, 310 + 25),
@@ -49,6 +50,16 @@ CONTROLS = {
     "ckb5": (259 + 7, 218 + 7), "ckb6": (730 + 7, 218 + 7),
     "ckb7": (259 + 7, 251 + 7), "ckb8": (730 + 7, 251 + 7),
 }
+
+
+TICK_OFFSET = (9, 7)
+
+
+def is_ticked(shot, wizard, box):
+    """Whether the tick of check box `box` (e.g. "ckb1") shows."""
+    x, y = CONTROLS[box]
+    p = rgb_at(shot, *wizard.point(x - 7 + TICK_OFFSET[0], y - 7 + TICK_OFFSET[1]))
+    return bool(p) and p[0] > 180 and 90 < p[1] < 200 and p[2] < 120
 
 
 def log(*args):
@@ -476,17 +487,21 @@ class Wizard:
     def page(self, shot=None):
         """"reasons", "progress", "finish" or None, from the pixels on screen."""
         shot = shot or self.wine.screenshot()
-        # The orange cancel button only on the reasons page.
-        c = rgb_at(shot, *self.point(702 + 14, 302 + 30))
-        # The red OK button only on the finish page.
-        f = rgb_at(shot, *self.point(647 + 10, 255 + 12))
-        # The bar's dark track only on the progress page (left end).
-        t = rgb_at(shot, *self.point(400, 228 + 7))
+
+        def px(x, y):
+            return rgb_at(shot, *self.point(x, y))
+        # The orange cancel button is only on the reasons page.
+        c = px(702 + 14, 302 + 30)
         if c and c[0] > 200 and 90 < c[1] < 200 and c[2] < 90:
             return "reasons"
+        # The red OK button is only on the finish page.
+        f = px(647 + 10, 255 + 12)
         if f and f[0] > 150 and f[1] < 100 and f[2] < 100:
             return "finish"
-        if t and max(t) < 90 or (t and t[0] > 200 and t[2] < 80):
+        # The bar's track, dark until the bar is full, on the blue-grey panel.
+        t, panel = px(905, 235), px(905, 200)
+        if t and panel and panel[2] > 30 and panel[2] > panel[0] and (
+                max(t) < 30 or (t[0] > 200 and t[2] < 80)):
             return "progress"
         return None
 
