@@ -24,3 +24,28 @@ uninst_gtest(NAME foundation_file_util_test
   SOURCES tests/foundation/file_util_test.cpp
   LIBS uninst_fileutil
   LABELS foundation)
+
+if(WIN_TESTS)
+  # Small Windows programs that the script tests drive under wine64.
+  foreach(probe fs_probe waiter crash_probe)
+    add_executable(foundation_${probe} tests/foundation/${probe}_win.cpp)
+    set_target_properties(foundation_${probe} PROPERTIES
+      OUTPUT_NAME ${probe} RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/foundation-tests)
+    target_link_options(foundation_${probe} PRIVATE -municode)
+  endforeach()
+  target_link_libraries(foundation_fs_probe PRIVATE uninst_fileutil)
+  target_link_libraries(foundation_crash_probe PRIVATE uninst_app_win)
+endif()
+
+uninst_script_test(NAME foundation:links-and-read-only
+  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tests/foundation/links_test.sh
+  LABELS foundation WIN_ONLY)
+uninst_script_test(NAME foundation:startup-guard
+  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tests/foundation/startup_test.sh
+  LABELS foundation gui TIMEOUT 900 WIN_ONLY)
+uninst_script_test(NAME foundation:crash-dump
+  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tests/foundation/crash_dump_test.sh
+  LABELS foundation gui TIMEOUT 900 WIN_ONLY)
+uninst_script_test(NAME foundation:product-executable
+  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tests/foundation/product_test.sh
+  LABELS foundation PRODUCT)
