@@ -20,3 +20,19 @@ target_link_libraries(uninst_ui PUBLIC dep::zlib dep::stb)
 # A ui_platform without a window, for host tests and benchmarks.
 add_library(uninst_ui_headless STATIC ui/headless_platform.cpp)
 target_link_libraries(uninst_ui_headless PUBLIC uninst_ui)
+
+# Host tests (GoogleTest), also under ASan+UBSan. They need the real zip tool
+# and ImageMagick's convert to make their archives and PNGs.
+uninst_gtest(NAME ui_core_tests
+  SOURCES
+    tests/ui/ui_test_support.cpp
+    tests/ui/skin_fixture.cpp
+    tests/ui/markup_test.cpp
+    tests/ui/zip_archive_test.cpp
+    tests/ui/image_test.cpp
+    tests/ui/builder_test.cpp
+    tests/ui/layout_paint_test.cpp
+    tests/ui/input_test.cpp
+  LIBS uninst_ui uninst_ui_headless dep::zlib
+  LABELS ui
+  HOST_ONLY)
