@@ -25,3 +25,23 @@ uninst_gtest(NAME services_text_test
   LIBS uninst_services
   LABELS services)
 
+uninst_gtest(NAME services_win_test
+  SOURCES tests/services/registry_win_test.cpp
+          tests/services/shortcuts_win_test.cpp
+          tests/services/self_removal_win_test.cpp
+  LIBS uninst_services
+  LABELS services
+  WIN_ONLY)
+
+if(WIN_TESTS)
+  # Stands in for uninstaller.exe: launches the real script from its own folder.
+  add_executable(services_removal_probe tests/services/removal_probe_win.cpp)
+  target_link_options(services_removal_probe PRIVATE -municode)
+  target_link_libraries(services_removal_probe PRIVATE uninst_services)
+endif()
+uninst_script_test(NAME services_self_removal_run
+  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tests/services/self_removal_run.sh
+          $<TARGET_FILE:services_removal_probe>
+  LABELS services
+  TIMEOUT 900
+  WIN_ONLY)

@@ -41,12 +41,19 @@ if(WIN32_BUILD)
     add_dependencies(uninstaller uninst_skin)
   endif()
 
-  add_library(uninst_ui_task_window STATIC ui/ui_task_queue_win.cpp)
-  target_link_libraries(uninst_ui_task_window PUBLIC uninst_ui_tasks)
+  # The Windows layer: window host, paint manager's window side, GDI text and
+  # layered presentation, and the hidden window that wakes the UI thread.
+  add_library(uninst_ui_win STATIC
+    ui/window_wnd_win.cpp
+    ui/window_impl_base_win.cpp
+    ui/paint_manager_win.cpp
+    ui/win_platform_win.cpp
+    ui/ui_task_queue_win.cpp)
+  target_link_libraries(uninst_ui_win PUBLIC uninst_ui uninst_ui_tasks gdi32 user32)
 
   uninst_gtest(NAME ui_task_window_test
     SOURCES tests/ui_win/ui_task_window_test.cpp
-    LIBS uninst_ui_task_window
+    LIBS uninst_ui_win
     LABELS ui
     WIN_ONLY)
 endif()
