@@ -15,8 +15,10 @@ if(WIN32_BUILD)
     report/device_report_win.cpp
     report/mac_address_win.cpp
     report/optional_calls_win.cpp
+    report/reports_win.cpp
     report/wide_to_utf8_win.cpp)
-  target_link_libraries(uninst_report PUBLIC iphlpapi advapi32)
+  # The reports read the configured addresses and the installation's GUID.
+  target_link_libraries(uninst_report PUBLIC uninst_config uninst_services iphlpapi advapi32)
 endif()
 
 # Portable logic: document texts, adapter choice, drive order, curl failure text.
