@@ -53,7 +53,10 @@ std::wstring upper(const std::wstring& s) {
 
 std::wstring CanonicalPathForCompare(const std::wstring& path) {
     if (path.empty()) return path;
-    return upper(long_path(full_path(path)));
+    std::wstring out = upper(long_path(full_path(path)));
+    // One spelling with or without the trailing separator; a root keeps its own.
+    while (out.size() > 3 && (out.back() == L'\\' || out.back() == L'/')) out.pop_back();
+    return out;
 }
 
 std::vector<std::wstring> QueryProtectedFolders() {
