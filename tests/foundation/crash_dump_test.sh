@@ -29,8 +29,12 @@ PY
 crash_in() {
   local mode=$1 dir=$2
   ( cd "$dir" && start_bg probe -- "$probe" "$mode" tid.txt )
-  local box
-  box=$(wait_new_window error)
+  local box=
+  while [ -z "$box" ]; do
+    [ ! -e "$dir/probe.rc" ] || fail "$mode: the process ended (code $(cat "$dir/probe.rc")) without the crash box"
+    box=$(windows_named error | head -n 1)
+    [ -n "$box" ] || sleep 0.2
+  done
   [ "$(windows_named error | wc -l)" = 1 ] || fail "more than one crash box"
   press_return "$box"
   exit_code_of "$dir/probe"

@@ -3,7 +3,6 @@
 //   fs_probe list DIR          recursive listing: "D <path>" / "F <path>" lines
 //   fs_probe remove PATH       "removed <0|1>"
 //   fs_probe attrib PATH       "attrib <hex>" (the Win32 attributes)
-//   fs_probe readonly PATH     sets the read-only attribute
 #include <windows.h>
 
 #include <cstdio>
@@ -27,9 +26,6 @@ int wmain(int argc, wchar_t** argv) {
         std::printf("removed %d\n", fu->remove_all(path) ? 1 : 0);
     } else if (cmd == L"attrib") {
         std::printf("attrib %lx\n", static_cast<unsigned long>(GetFileAttributesW(wpath.c_str())));
-    } else if (cmd == L"readonly") {
-        const DWORD a = GetFileAttributesW(wpath.c_str());
-        if (a == INVALID_FILE_ATTRIBUTES || !SetFileAttributesW(wpath.c_str(), a | FILE_ATTRIBUTE_READONLY)) return 1;
     } else {
         return 2;
     }

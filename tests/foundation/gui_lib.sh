@@ -10,6 +10,16 @@ MSGBOX_DEBUG=-all,trace+msgbox
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
+# Programs started here are ended when the test ends, also on failure (a box
+# left open would otherwise keep its process waiting).
+bg_list=$(mktemp)
+end_started() {
+  local pid
+  for pid in $(cat "$bg_list"); do kill "$pid" 2>/dev/null || true; done
+  rm -f "$bg_list"
+}
+trap end_started EXIT
+
 xdo() { LC_ALL=C.UTF-8 xdotool "$@"; }
 
 # Visible top-level windows, one "id<TAB>name" line each.
@@ -54,6 +64,7 @@ start_bg() {
   # The wine64 process id is the Windows process's own, for kill_bg.
   ( env "${envs[@]}" /usr/lib/wine/wine64 "$@" >"$tag.out" 2>&1 &
     echo $! >"$tag.pid"
+    echo $! >>"$bg_list"
     wait $! && echo 0 >"$tag.rc" || echo $? >"$tag.rc" ) &
   wait_file "$tag.pid"
 }
