@@ -31,3 +31,15 @@ uninst_gtest(NAME report_logic_tests
           tests/report/curl_failure_test.cpp
   LIBS uninst_report
   LABELS report)
+
+# Tests that need the report collector: one program, run by with_collector.sh
+# (the collector's address reaches it through the environment).
+if(NOT UNINST_TREE STREQUAL "win32")
+  add_executable(report_post_tests
+    tests/report/post_json_test.cpp
+    tests/report/collector_client.cpp)
+  target_link_libraries(report_post_tests PRIVATE uninst_report GTest::gtest GTest::gtest_main)
+  uninst_script_test(NAME report-post-json
+    COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/tests/report/with_collector.sh $<TARGET_FILE:report_post_tests>
+    LABELS report)
+endif()
