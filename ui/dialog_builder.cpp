@@ -111,7 +111,13 @@ CControlUI* CDialogBuilder::Parse(const CMarkupNode& root, CControlUI* parent, C
             control->SetAttribute(node.GetAttributeName(i), node.GetAttributeValue(i));
         // The whole tree gets the manager back when it is attached.
         if (manager) control->SetManager(nullptr, control->GetParent(), false);
-        if (!first) first = control;
+        if (!first) {
+            first = control;
+        } else if (!parent) {
+            // Only the first top-level control is handed out; a second one
+            // would have no owner.
+            control->Delete();
+        }
     }
     return first;
 }

@@ -36,3 +36,11 @@ uninst_gtest(NAME ui_core_tests
   LIBS uninst_ui uninst_ui_headless dep::zlib
   LABELS ui
   HOST_ONLY)
+
+# Fuzz targets (asan tree) with a short regression run over their corpora.
+uninst_fuzz(NAME ui_markup_fuzz SOURCES fuzz/ui_markup_fuzz.cpp LIBS uninst_ui uninst_ui_headless
+            CORPUS ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/corpus/ui_markup)
+uninst_fuzz(NAME ui_zip_fuzz SOURCES fuzz/ui_zip_fuzz.cpp LIBS uninst_ui
+            CORPUS ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/corpus/ui_zip)
+uninst_fuzz(NAME ui_png_fuzz SOURCES fuzz/ui_png_fuzz.cpp LIBS uninst_ui dep::zlib
+            CORPUS ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/corpus/ui_png)

@@ -430,3 +430,46 @@ TEST_F(Builder, WithoutArchiveTheResourceFolderIsRead) {
 }
 
 }  // namespace
+
+namespace {
+
+// Counts live instances, to see that nothing built is left without an owner.
+class Counted : public CLabelUI {
+public:
+    Counted() { ++alive; }
+    ~Counted() override { --alive; }
+    static int alive;
+};
+int Counted::alive = 0;
+
+class CountingFactory : public IDialogBuilderCallback {
+public:
+    CControlUI* CreateControl(const wchar_t* name) override {
+        return ui_compare_nocase(name, L"Counted") == 0 ? new Counted : nullptr;
+    }
+};
+
+TEST_F(Builder, OnlyTheFirstTopLevelControlIsKept) {
+    CountingFactory factory;
+    {
+        CPaintManagerUI m;
+        m.SetPlatform(&platform);
+        CDialogBuilder b;
+        CControlUI* root = b.Create(L"<Window><Counted name=\"one\"/><Counted name=\"two\"/><Counted name=\"three\"/>"
+                                    L"</Window>",
+                                    nullptr, &factory, &m);
+        ASSERT_NE(root, nullptr);
+        EXPECT_EQ(root->GetName(), CDuiString(L"one"));
+        EXPECT_EQ(Counted::alive, 1);
+        m.AttachDialog(root);
+        // A control refused by a parent that is no container is destroyed too.
+        CDialogBuilder b2;
+        CControlUI* other = b2.Create(L"<Window><Button><Counted/></Button></Window>", nullptr, &factory, &m);
+        ASSERT_NE(other, nullptr);
+        EXPECT_EQ(Counted::alive, 1);
+        other->Delete();
+    }
+    EXPECT_EQ(Counted::alive, 0);
+}
+
+}  // namespace
