@@ -42,3 +42,8 @@ if(NOT WIN32_BUILD)
   add_executable(bench_config bench/bench_config.cpp)
   target_link_libraries(bench_config PRIVATE uninst_config)
 endif()
+
+uninst_gtest(NAME config_posix_tests
+  SOURCES ${UNINST_CONFIG_TEST_SUPPORT} tests/config/spare_bytes_test.cpp
+  LIBS uninst_config
+  LABELS config HOST_ONLY)
