@@ -43,3 +43,10 @@ if(NOT UNINST_TREE STREQUAL "win32")
     COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/tests/report/with_collector.sh $<TARGET_FILE:report_post_tests>
     LABELS report)
 endif()
+
+# The probes on a real system: Wine's registry, drives, memory and adapters.
+uninst_gtest(NAME report_probe_tests
+  SOURCES tests/report/device_probe_win_test.cpp
+  LIBS uninst_report
+  LABELS report
+  WIN_ONLY)
