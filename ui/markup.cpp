@@ -1,10 +1,8 @@
 #include "ui/markup.h"
 
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-
 #include "ui/paint_manager.h"
+#include "ui/resource_file.h"
 #include "ui/zip_archive.h"
 
 namespace {
@@ -190,18 +188,13 @@ bool CMarkup::LoadFromFile(const wchar_t* name, int encoding) {
     } else if (CPaintManagerUI::IsResourceZipBroken()) {
         return Fail(L"Error opening zip file", 0);
     } else {
-        std::wstring full = CPaintManagerUI::GetResourcePath().str() + name;
-        std::error_code ec;
-        std::filesystem::path path(full);
-        std::ifstream in(path, std::ios::binary);
-        if (!in) return Fail(L"Error opening file", 0);
-        auto size = std::filesystem::file_size(path, ec);
-        if (ec) return Fail(L"Could not read file", 0);
-        if (size == 0) return Fail(L"File is empty", 0);
-        if (size > kMaxFileSize) return Fail(L"File too large", 0);
-        bytes.resize(static_cast<size_t>(size));
-        if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size)))
-            return Fail(L"Could not read file", 0);
+        switch (ui_read_file(CPaintManagerUI::GetResourcePath().str() + name, bytes, kMaxFileSize)) {
+        case ui_file_result::ok: break;
+        case ui_file_result::cannot_open: return Fail(L"Error opening file", 0);
+        case ui_file_result::empty: return Fail(L"File is empty", 0);
+        case ui_file_result::too_large: return Fail(L"File too large", 0);
+        case ui_file_result::read_error: return Fail(L"Could not read file", 0);
+        }
     }
     if (bytes.empty()) return Fail(L"File is empty", 0);
     return LoadFromMem(bytes.data(), bytes.size(), encoding);

@@ -2,12 +2,11 @@
 
 #include <algorithm>
 #include <cwchar>
-#include <filesystem>
-#include <fstream>
 
 #include "ui/control.h"
 #include "ui/markup.h"
 #include "ui/render.h"
+#include "ui/resource_file.h"
 #include "ui/zip_archive.h"
 
 namespace {
@@ -30,17 +29,6 @@ process_resources& resources() {
 // An image entry may be at most this large (compressed bytes); what it
 // decodes to is bounded by the image limits.
 constexpr size_t kMaxImageFileSize = 64u << 20;
-
-bool read_resource_file(const CDuiString& name, std::vector<uint8_t>& out, size_t max_size) {
-    std::filesystem::path path(resources().resource_path.str() + name.str());
-    std::error_code ec;
-    auto size = std::filesystem::file_size(path, ec);
-    if (ec || size == 0 || size > max_size) return false;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    out.resize(static_cast<size_t>(size));
-    return static_cast<bool>(in.read(reinterpret_cast<char*>(out.data()), static_cast<std::streamsize>(size)));
-}
 
 CControlUI* find_hit(CControlUI* control, void*) { return control; }
 
@@ -360,7 +348,7 @@ const ui_image* CPaintManagerUI::GetImage(const wchar_t* name) {
         }
         read = ascii && zip->read(entry, bytes, kMaxImageFileSize) == zip_archive::ok;
     } else if (!IsResourceZipBroken()) {
-        read = read_resource_file(name, bytes, kMaxImageFileSize);
+        read = ui_read_file(resources().resource_path.str() + name, bytes, kMaxImageFileSize) == ui_file_result::ok;
     }
     std::unique_ptr<ui_image> image;
     if (read) {

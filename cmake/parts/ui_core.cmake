@@ -14,7 +14,8 @@ add_library(uninst_ui STATIC
   ui/button.cpp
   ui/progress.cpp
   ui/dialog_builder.cpp
-  ui/paint_manager.cpp)
+  ui/paint_manager.cpp
+  ui/resource_file.cpp)
 target_link_libraries(uninst_ui PUBLIC dep::zlib dep::stb)
 
 # A ui_platform without a window, for host tests and benchmarks.

@@ -426,6 +426,16 @@ TEST_F(Builder, WithoutArchiveTheResourceFolderIsRead) {
     CDialogBuilder missing;
     EXPECT_EQ(missing.Create(L"nothere.xml", nullptr, nullptr, &pm), nullptr);
     EXPECT_STREQ(missing.GetLastErrorMessage(), L"Error opening file");
+    dir.write("empty.xml", std::string());
+    CDialogBuilder empty;
+    EXPECT_EQ(empty.Create(L"empty.xml", nullptr, nullptr, &pm), nullptr);
+    EXPECT_STREQ(empty.GetLastErrorMessage(), L"File is empty");
+    // Images come from the folder too, also under a name that is not ASCII.
+    dir.write("\xE5\x9B\xBE.png", uitest::make_solid_png(dir, 2, 2, 1, 2, 3, 255));
+    const ui_image* image = pm.GetImage(L"\u56FE.png");
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->width, 2);
+    EXPECT_EQ(pm.GetImage(L"\u56FF.png"), nullptr);
     CPaintManagerUI::SetResourcePath(L"");
 }
 
