@@ -24,6 +24,10 @@ uninst_gtest(NAME foundation_file_util_test
   SOURCES tests/foundation/file_util_test.cpp
   LIBS uninst_fileutil
   LABELS foundation)
+uninst_gtest(NAME foundation_app_win_test
+  SOURCES tests/foundation/app_win_test.cpp
+  LIBS uninst_app_win
+  LABELS foundation WIN_ONLY)
 
 if(WIN_TESTS)
   # Small Windows programs that the script tests drive under wine64.
