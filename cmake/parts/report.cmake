@@ -50,3 +50,15 @@ uninst_gtest(NAME report_probe_tests
   LIBS uninst_report
   LABELS report
   WIN_ONLY)
+
+# The two reports from a real system to the collector.
+if(WIN_TESTS)
+  add_executable(report_send_tests
+    tests/report/reports_win_test.cpp
+    tests/report/collector_client.cpp)
+  target_link_libraries(report_send_tests PRIVATE uninst_report GTest::gtest GTest::gtest_main)
+  uninst_script_test(NAME report-send
+    COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/tests/report/with_collector.sh $<TARGET_FILE:report_send_tests>
+    LABELS report
+    WIN_ONLY)
+endif()
