@@ -3,14 +3,18 @@
 // Paths are Windows paths given as narrow strings in the system's ANSI code page
 // (a few operations also take UTF-16). Both '\' and '/' separate components, on
 // every platform, so the configuration readers and the removal worker run the
-// same way in host tests. The Windows implementation never enters a reparse
-// point (junction, symbolic link, mount point): it lists a link by the type it
-// shows and removes it as a link.
+// same way in host tests (narrow is UTF-8 there). Listing and removal never
+// enter a reparse point (junction, symbolic link, mount point) or a POSIX
+// symbolic link: a link is listed by the type it shows and removed as a link.
+// remove_all clears a read-only attribute before it removes an entry, and goes
+// on after a failure; its result says whether everything went.
 //
 // Errors: the operations that the program relies on for results return them
 // (-1/-2 for listings, false from remove_all, 0 or "" for missing files); any
 // other failure throws std::filesystem::filesystem_error (std::invalid_argument
-// for a narrow path that does not convert).
+// for a narrow path that does not convert; remove_all never throws). Names in
+// a listing that have no exact narrow form are left out: a best-fit form could
+// name another entry. read_bytes returns the number of bytes it actually read.
 #pragma once
 
 #include <cstdint>
