@@ -62,3 +62,9 @@ if(WIN_TESTS)
     LABELS report
     WIN_ONLY)
 endif()
+
+# Benchmark (run by hand, not a test): cost of the device report, first and later calls.
+if(WIN32_BUILD)
+  add_executable(bench_device_report bench/bench_device_report_win.cpp)
+  target_link_libraries(bench_device_report PRIVATE uninst_report)
+endif()
