@@ -269,6 +269,27 @@ TEST_F(FileUtilTest, RenameAndCreateDirectories) {
     EXPECT_THROW(fu_->create_directories(p("taken.txt\\sub")), fs::filesystem_error);
 }
 
+// Game folders nest deeply: paths past the classic 260-character limit.
+TEST_F(FileUtilTest, DeepPaths) {
+    std::string rel = "deep";
+    for (int i = 0; i < 8; ++i) rel += "\\" + std::string(40, static_cast<char>('a' + i));
+    const std::string file = p(rel + "\\file.txt");
+    ASSERT_GT(file.size(), 360u);
+    EXPECT_TRUE(fu_->create_directories(p(rel)));
+    fu_->write_all(file, "deep\n");
+    EXPECT_TRUE(fu_->exists(file));
+    EXPECT_TRUE(fu_->is_regular_file(file));
+    EXPECT_EQ(fu_->file_size(file), 6u);
+    EXPECT_EQ(fu_->read_all(file), "deep\n");
+    char buf[8] = {};
+    EXPECT_EQ(fu_->read_bytes(file, buf, sizeof buf), 6u);
+    path_list files;
+    EXPECT_EQ(fu_->list_files(p("deep"), files, true), 1);
+    EXPECT_EQ(files, path_list{file});
+    EXPECT_TRUE(fu_->remove_all(p("deep")));
+    EXPECT_FALSE(fu_->exists(p("deep")));
+}
+
 // ---- Path text ----
 
 TEST_F(FileUtilTest, FileName) {
