@@ -136,6 +136,15 @@ INSTANTIATE_TEST_SUITE_P(
                       failing_case{"plain_line_too_long", false, "[channel]\nk=" + std::string(3000, 'x') + "\n", false}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(ReadChannelIniTest, UnreadableEncryptedFileGivesFalseWithoutFallingBack) {
+    dir.make_folder("platform_exm.ini");
+    dir.write("platform_ex.ini", "[channel]\nsub_channel_id=0x2000\nad_id=9\n");
+    settings().sub_channel_id = 4096;
+    EXPECT_FALSE(ReadChannelIni(dir.path()));
+    EXPECT_EQ(settings().sub_channel_id, 4096);
+    EXPECT_EQ(settings().ad_id, 0);
+}
+
 TEST_F(ReadChannelIniTest, NeitherFileGivesFalse) {
     settings().sub_channel_id = 1234;
     EXPECT_FALSE(ReadChannelIni(dir.path()));

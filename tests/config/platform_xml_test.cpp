@@ -257,6 +257,16 @@ TEST_F(LoadConfigurationTest, UnterminatedXmlAppliesWhatWasBuilt) {
     EXPECT_FALSE(report.xml_error.empty());
 }
 
+TEST_F(LoadConfigurationTest, UnreadablePlatformXmlAppliesNothing) {
+    dir.make_folder("platform.xml");
+    dir.write("platform_ex.ini", "[channel]\nsub_channel_id=0x2000\n");
+    settings().platform_name = "kept";
+    LoadConfiguration(dir.path());  // counted as read or not: either is fine
+    EXPECT_EQ(settings().platform_name, "kept");
+    EXPECT_EQ(settings().sub_channel_id, 4096);
+    EXPECT_EQ(settings().platform_table.size(), 16u);
+}
+
 TEST_F(LoadConfigurationTest, HundredMegabyteFileLoadsWithoutHarm) {
     dir.write("platform.xml", std::string(100u << 20, 'A'));
     EXPECT_TRUE(LoadConfiguration(dir.path()));

@@ -30,7 +30,7 @@ temp_dir::temp_dir() {
 
 temp_dir::~temp_dir() {
     std::error_code ignored;
-    // The folder holds only regular files written by the tests.
+    // The folder holds only regular files and empty folders made by the tests.
     for (const auto& entry : fs::directory_iterator(path_, ignored)) fs::remove(entry.path(), ignored);
     fs::remove(path_, ignored);
 }
@@ -40,6 +40,8 @@ void temp_dir::write(const std::string& name, const std::string& bytes) const {
     out.write(bytes.data(), std::streamsize(bytes.size()));
     if (!out) throw std::runtime_error("cannot write " + name);
 }
+
+void temp_dir::make_folder(const std::string& name) const { fs::create_directory(fs::path(path_) / name); }
 
 void temp_dir::write_encrypted(const std::string& name, const std::string& text) const {
     write(name, encrypt_text(text));

@@ -24,6 +24,8 @@ public:
     std::string file(const std::string& name) const { return path_ + "\\" + name; }
     void write(const std::string& name, const std::string& bytes) const;
     void write_encrypted(const std::string& name, const std::string& text) const;
+    // An empty folder in place of a file, for read failures after an existence test.
+    void make_folder(const std::string& name) const;
 
 private:
     std::string path_;
