@@ -37,6 +37,9 @@ struct ui_canvas {
     ui_surface surface;
     ui_rect clip;           // everything drawn is clipped to this (window client coordinates)
     ui_platform* platform = nullptr;
+    // Where the platform drew text (GDI leaves alpha 0 there): the only area
+    // the layered window's alpha fix-up has to visit.
+    ui_rect text_area;
 };
 
 class CControlUI {

@@ -84,5 +84,42 @@ bool ui_decode_image(const uint8_t* data, size_t size, ui_image& out) {
     }
     out.has_alpha = alpha;
     stbi_image_free(rgba);
+    ui_index_runs(out);
     return true;
+}
+
+void ui_index_runs(ui_image& image) {
+    image.runs.clear();
+    image.row_runs.clear();
+    if (image.width <= 0 || image.height <= 0 ||
+        image.pixels.size() != static_cast<size_t>(image.width) * static_cast<size_t>(image.height))
+        return;
+    // A short stretch of opaque or clear pixels between blended ones is not
+    // worth a run of its own.
+    constexpr int32_t kMinRun = 8;
+    image.row_runs.reserve(static_cast<size_t>(image.height) + 1);
+    for (int32_t y = 0; y < image.height; ++y) {
+        image.row_runs.push_back(static_cast<uint32_t>(image.runs.size()));
+        const uint32_t* row = image.pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(image.width);
+        auto kind_of = [](uint32_t px) {
+            uint32_t a = px >> 24;
+            return a == 255 ? ui_image::opaque : (px == 0 ? ui_image::transparent : ui_image::mixed);
+        };
+        int32_t x = 0;
+        while (x < image.width) {
+            ui_image::run_kind kind = kind_of(row[x]);
+            int32_t end = x + 1;
+            while (end < image.width && kind_of(row[end]) == kind) ++end;
+            if (kind != ui_image::mixed && end - x < kMinRun) kind = ui_image::mixed;
+            // Merge with a previous mixed run of this row.
+            if (kind == ui_image::mixed && image.runs.size() > image.row_runs.back() &&
+                image.runs.back().kind == ui_image::mixed) {
+                image.runs.back().length += end - x;
+            } else {
+                image.runs.push_back(ui_image::run{x, end - x, kind});
+            }
+            x = end;
+        }
+    }
+    image.row_runs.push_back(static_cast<uint32_t>(image.runs.size()));
 }

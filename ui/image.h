@@ -12,7 +12,22 @@ struct ui_image {
     int32_t height = 0;
     bool has_alpha = false;   // some pixel has alpha below 255
     std::vector<uint32_t> pixels;
+
+    // Runs of each row with the same kind of alpha, so that drawing can copy
+    // opaque runs and skip transparent ones instead of blending every pixel.
+    // Filled by ui_index_runs (ui_decode_image does it); empty: not indexed.
+    enum run_kind : uint8_t { transparent, opaque, mixed };
+    struct run {
+        int32_t start;
+        int32_t length;
+        run_kind kind;
+    };
+    std::vector<run> runs;
+    std::vector<uint32_t> row_runs;   // index of each row's first run; height + 1 entries
 };
+
+// Builds image.runs and image.row_runs from the pixels.
+void ui_index_runs(ui_image& image);
 
 // Larger images are refused before anything is allocated for their pixels.
 constexpr int64_t kMaxImagePixels = 16 * 1024 * 1024;

@@ -466,9 +466,11 @@ bool CPaintManagerUI::Paint(const ui_rect& requested) {
     if (m_bLayered && !m_sLayeredImage.IsEmpty()) PaintLayeredBase(area);
     else CRenderEngine::Clear(m_surface, area, 0);
 
-    ui_canvas canvas{m_surface, area, m_platform};
+    ui_canvas canvas{m_surface, area, m_platform, ui_rect{}};
     m_pRoot->Paint(canvas, area);
-    if (m_bLayered) CRenderEngine::AlphaFixup(m_surface, area);
+    // Only text goes through the platform's drawing; everything else is
+    // written with its alpha already right.
+    if (m_bLayered) CRenderEngine::AlphaFixup(m_surface, ui_intersect(canvas.text_area, area));
     m_platform->present(area, m_bLayered, m_nOpacity);
     ++m_paintCount;
     return true;

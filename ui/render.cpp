@@ -9,7 +9,7 @@ namespace {
 inline uint32_t blend(uint32_t dst, uint32_t src) {
     uint32_t sa = src >> 24;
     if (sa == 255) return src;
-    if (sa == 0 && src == 0) return dst;
+    if (sa == 0) return dst;   // premultiplied: alpha 0 means all zero
     uint32_t inv = 255 - sa;
     // Two channels at a time: (x * inv + 127) / 255 per 8-bit lane.
     uint32_t rb = (dst & 0x00FF00FF) * inv + 0x007F007F;
@@ -49,6 +49,20 @@ void CRenderEngine::DrawImage(const ui_surface& surface, const ui_rect& clip, co
             } else {
                 for (int32_t i = 0; i < n; ++i) dst[i] = src[columns[static_cast<size_t>(i)]];
             }
+        } else if (identity_x && !image.row_runs.empty()) {
+            // Opaque runs are copied, transparent runs skipped, the rest blended.
+            const int32_t x0 = area.left - dest.left, x1 = area.right - dest.left;
+            uint32_t* row = surface.row(y) + dest.left;
+            for (uint32_t k = image.row_runs[static_cast<size_t>(sy)]; k < image.row_runs[static_cast<size_t>(sy) + 1]; ++k) {
+                const ui_image::run& r = image.runs[k];
+                const int32_t s = std::max(r.start, x0), e = std::min(r.start + r.length, x1);
+                if (s >= e) continue;
+                if (r.kind == ui_image::opaque) {
+                    std::memcpy(row + s, src + s, static_cast<size_t>(e - s) * sizeof(uint32_t));
+                } else if (r.kind == ui_image::mixed) {
+                    for (int32_t i = s; i < e; ++i) row[i] = blend(row[i], src[i]);
+                }
+            }
         } else if (identity_x) {
             const uint32_t* s = src + (area.left - dest.left);
             for (int32_t i = 0; i < n; ++i) dst[i] = blend(dst[i], s[i]);
@@ -73,7 +87,16 @@ void CRenderEngine::DrawColor(const ui_surface& surface, const ui_rect& clip, co
 
 void CRenderEngine::Clear(const ui_surface& surface, const ui_rect& rect, uint32_t pixel) {
     ui_rect area = ui_intersect(rect, surface.bounds());
-    for (int32_t y = area.top; y < area.bottom; ++y) std::fill(surface.row(y) + area.left, surface.row(y) + area.right, pixel);
+    if (area.empty()) return;
+    const size_t bytes = static_cast<size_t>(area.width()) * sizeof(uint32_t);
+    if (area.left == 0 && area.right == surface.width && pixel == 0) {
+        std::memset(surface.row(area.top), 0, bytes * static_cast<size_t>(area.height()));   // one block
+        return;
+    }
+    for (int32_t y = area.top; y < area.bottom; ++y) {
+        if (pixel == 0) std::memset(surface.row(y) + area.left, 0, bytes);
+        else std::fill(surface.row(y) + area.left, surface.row(y) + area.right, pixel);
+    }
 }
 
 void CRenderEngine::Copy(const ui_surface& dst, const ui_surface& src, const ui_rect& rect) {
@@ -88,7 +111,11 @@ void CRenderEngine::AlphaFixup(const ui_surface& surface, const ui_rect& rect) {
     ui_rect area = ui_intersect(rect, surface.bounds());
     for (int32_t y = area.top; y < area.bottom; ++y) {
         uint32_t* p = surface.row(y);
-        for (int32_t x = area.left; x < area.right; ++x)
-            if (p[x] != 0 && (p[x] >> 24) == 0) p[x] |= 0xFF000000u;
+        // Branch-free so that the compiler can vectorise it.
+        for (int32_t x = area.left; x < area.right; ++x) {
+            const uint32_t v = p[x];
+            const uint32_t fix = static_cast<uint32_t>(v != 0) & static_cast<uint32_t>((v >> 24) == 0);
+            p[x] = v | ((0u - fix) & 0xFF000000u);
+        }
     }
 }

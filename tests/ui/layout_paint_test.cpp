@@ -348,3 +348,40 @@ TEST(Render, ImagesStretchAndBlend) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Render, RunIndexedDrawingMatchesPixelByPixelBlending) {
+    // Rows mixing long opaque and clear stretches with blended pixels and
+    // short stretches, as an anti-aliased rounded panel has.
+    ui_image img;
+    img.width = 64;
+    img.height = 3;
+    img.has_alpha = true;
+    for (int y = 0; y < img.height; ++y) {
+        for (int x = 0; x < img.width; ++x) {
+            uint32_t px;
+            if (x < 10 + y) px = 0;                                  // clear
+            else if (x < 13 + y) px = ui_premultiply(200, 40, 90, 100);   // blended edge
+            else if (x < 40) px = 0xFF102030u + uint32_t(x);       // opaque
+            else if (x < 43) px = 0;                                 // a short clear stretch
+            else if (x < 45) px = 0xFF405060u;                       // a short opaque stretch
+            else px = ui_premultiply(10, 250, 30, uint8_t(4 * x));
+            img.pixels.push_back(px);
+        }
+    }
+    ui_index_runs(img);
+    ASSERT_EQ(img.row_runs.size(), 4u);
+    ui_image plain = img;
+    plain.runs.clear();
+    plain.row_runs.clear();
+    for (const ui_rect& clip : {ui_rect{0, 0, 80, 5}, ui_rect{12, 0, 41, 5}, ui_rect{44, 1, 46, 2}}) {
+        std::vector<uint32_t> a(80 * 5, 0x80402010u), b(a);
+        ui_surface sa{a.data(), 80, 5}, sb{b.data(), 80, 5};
+        CRenderEngine::DrawImage(sa, clip, img, ui_rect{5, 1, 69, 4});
+        CRenderEngine::DrawImage(sb, clip, plain, ui_rect{5, 1, 69, 4});
+        EXPECT_EQ(a, b) << clip.left << "," << clip.right;
+    }
+}
+
+}  // namespace
