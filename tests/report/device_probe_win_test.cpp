@@ -197,6 +197,7 @@ TEST(DeviceData, ThisMachine) {
 
 // ---- network adapter identity --------------------------------------------------
 
+const wchar_t kNetworkKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Network";
 const wchar_t kNetworkClassKey[] =
     L"SYSTEM\\CurrentControlSet\\Control\\Network\\{4D36E972-E325-11CE-BFC1-08002BE10318}";
 
@@ -235,6 +236,8 @@ protected:
         HKEY key;
         class_key_existed_ = RegOpenKeyExW(HKEY_LOCAL_MACHINE, kNetworkClassKey, 0, KEY_READ, &key) == ERROR_SUCCESS;
         if (class_key_existed_) RegCloseKey(key);
+        parent_key_existed_ = RegOpenKeyExW(HKEY_LOCAL_MACHINE, kNetworkKey, 0, KEY_READ, &key) == ERROR_SUCCESS;
+        if (parent_key_existed_) RegCloseKey(key);
         for (const SystemAdapter& a : adapters_) {
             Saved saved{a.name, false, {}};
             wchar_t value[256] = {};
@@ -254,6 +257,7 @@ protected:
             }
         }
         if (!class_key_existed_) RegDeleteTreeW(HKEY_LOCAL_MACHINE, kNetworkClassKey);
+        if (!parent_key_existed_) RegDeleteKeyW(HKEY_LOCAL_MACHINE, kNetworkKey);  // only if left empty
     }
 
     static std::wstring ConnectionKey(const std::string& adapter) {
@@ -288,6 +292,7 @@ protected:
     std::vector<SystemAdapter> adapters_, ethernet_;
     std::vector<Saved> saved_;
     bool class_key_existed_ = false;
+    bool parent_key_existed_ = false;
 };
 
 TEST_F(AdapterRegistry, ChoiceFollowsTheInstanceIds) {
