@@ -135,6 +135,43 @@ std::vector<uint8_t> claimed_png(uint32_t width, uint32_t height) {
     return png;
 }
 
+// A complete, valid 8-bit grayscale PNG of width x height (all black).
+std::vector<uint8_t> gray_png(uint32_t width, uint32_t height) {
+    std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    auto chunk = [&png](const char* type, const std::vector<uint8_t>& data) {
+        uint32_t len = uint32_t(data.size());
+        for (int i = 0; i < 4; ++i) png.push_back(uint8_t(len >> (24 - 8 * i)));
+        size_t start = png.size();
+        png.insert(png.end(), type, type + 4);
+        png.insert(png.end(), data.begin(), data.end());
+        uLong crc = crc32(0L, png.data() + start, len + 4);
+        for (int i = 0; i < 4; ++i) png.push_back(uint8_t(crc >> (24 - 8 * i)));
+    };
+    std::vector<uint8_t> ihdr;
+    for (uint32_t v : {width, height})
+        for (int i = 0; i < 4; ++i) ihdr.push_back(uint8_t(v >> (24 - 8 * i)));
+    ihdr.insert(ihdr.end(), {8, 0, 0, 0, 0});
+    chunk("IHDR", ihdr);
+    std::vector<uint8_t> raw(size_t(height) * (1 + width), 0);   // filter byte 0 and black pixels
+    uLongf zlen = compressBound(uLong(raw.size()));
+    std::vector<uint8_t> z(zlen);
+    compress(z.data(), &zlen, raw.data(), uLong(raw.size()));
+    z.resize(zlen);
+    chunk("IDAT", z);
+    chunk("IEND", {});
+    return png;
+}
+
+TEST(DecodeImage, ValidImageOverThePixelLimitIsRefused) {
+    // Each side is within the decoder's own limit; together they are over ours.
+    std::vector<uint8_t> over = gray_png(4100, 4100);
+    ui_image out;
+    EXPECT_FALSE(ui_decode_image(over.data(), over.size(), out));
+    std::vector<uint8_t> under = gray_png(4000, 8);
+    ASSERT_TRUE(ui_decode_image(under.data(), under.size(), out));
+    EXPECT_EQ(out.pixels[0], 0xFF000000u);
+}
+
 TEST(DecodeImage, HugeClaimedSizesAreRefusedBeforeAllocation) {
     struct Case {
         uint32_t w, h;
