@@ -34,16 +34,14 @@ panel_top='#2c3342' panel_bottom='#141821' panel_edge='#465063'
 title_grey='#8f99a9' heading='#ffffff' subtext='#b4bdca' reason_text='#e1e6ec'
 accent='#ff9a1f'
 
-# The card every page sits on: a dark panel with rounded corners and a soft
-# shadow in the transparent margin, the window title and a close mark.
+# The card every page sits on: a dark panel with rounded corners inside a
+# transparent margin (no shadow: where a system composes layered windows without
+# blending, a soft shadow would show as a hard dark frame), the window title and
+# an accent mark.
 make_panel() { # make_panel DEST
-  convert -size ${W}x${H} xc:none -fill black \
-    -draw "roundrectangle 14,18 965,407 20,20" -channel A -blur 0x7 -evaluate multiply 0.55 +channel \
-    "$tmp/shadow.png"
   convert -size ${W}x${H} gradient:"$panel_top-$panel_bottom" "$tmp/grad.png"
   convert -size ${W}x${H} xc:black -fill white -draw "roundrectangle 16,16 963,403 18,18" "$tmp/mask.png"
-  convert "$tmp/grad.png" "$tmp/mask.png" -alpha off -compose CopyOpacity -composite "$tmp/card.png"
-  convert "$tmp/shadow.png" "$tmp/card.png" -compose Over -composite \
+  convert "$tmp/grad.png" "$tmp/mask.png" -alpha off -compose CopyOpacity -composite \
     -fill none -stroke "$panel_edge" -strokewidth 1 -draw "roundrectangle 16.5,16.5 962.5,402.5 18,18" \
     -stroke none -fill "$accent" -draw "rectangle 40,40 43,58" \
     -font "$font" -pointsize 16 -fill "$title_grey" -annotate +52+56 "$game  卸载向导" \

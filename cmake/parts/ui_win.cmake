@@ -57,3 +57,36 @@ if(WIN32_BUILD)
     LABELS ui
     WIN_ONLY)
 endif()
+
+if(WIN_TESTS)
+  # GUI tests: a probe window built from a small test skin (plain-coloured
+  # images, made with the zip tool at build time), and the same probe showing
+  # the real wizard layout from the real skin archive.
+  set(UNINST_UI_TEST_DIR ${CMAKE_BINARY_DIR}/ui_win-tests)
+  add_custom_command(
+    OUTPUT ${UNINST_UI_TEST_DIR}/test_skin.zip
+    COMMAND bash ${CMAKE_SOURCE_DIR}/tests/ui_win/make_test_skin.sh ${UNINST_UI_TEST_DIR}
+    DEPENDS ${CMAKE_SOURCE_DIR}/tests/ui_win/make_test_skin.sh ${CMAKE_SOURCE_DIR}/tests/ui_win/test_layout.xml
+    COMMENT "Making the GUI tests' skin archive"
+    VERBATIM)
+  add_custom_target(uninst_ui_test_skin DEPENDS ${UNINST_UI_TEST_DIR}/test_skin.zip)
+  set_source_files_properties(${CMAKE_SOURCE_DIR}/tests/ui_win/test_skin.rc PROPERTIES
+    OBJECT_DEPENDS ${UNINST_UI_TEST_DIR}/test_skin.zip
+    INCLUDE_DIRECTORIES ${UNINST_UI_TEST_DIR})
+
+  add_executable(ui_win_probe WIN32 tests/ui_win/ui_probe_win.cpp tests/ui_win/test_skin.rc)
+  add_dependencies(ui_win_probe uninst_ui_test_skin)
+  add_executable(ui_win_wizard_probe WIN32 tests/ui_win/ui_probe_win.cpp ${UNINST_SKIN_RC})
+  add_dependencies(ui_win_wizard_probe uninst_skin)
+  foreach(probe ui_win_probe ui_win_wizard_probe)
+    target_link_libraries(${probe} PRIVATE uninst_ui_win shell32)
+    target_link_options(${probe} PRIVATE -municode)
+    set_target_properties(${probe} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${UNINST_UI_TEST_DIR})
+  endforeach()
+  set_target_properties(ui_win_probe PROPERTIES OUTPUT_NAME ui_probe)
+  set_target_properties(ui_win_wizard_probe PROPERTIES OUTPUT_NAME wizard_probe)
+endif()
+
+uninst_script_test(NAME ui_win:gui
+  COMMAND bash ${CMAKE_SOURCE_DIR}/tests/ui_win/gui_test.sh
+  LABELS ui gui TIMEOUT 900 WIN_ONLY)
