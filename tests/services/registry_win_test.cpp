@@ -90,6 +90,7 @@ TEST_F(Registry, ReadsStringValuesOfThe32BitView) {
     key.set(L"Number", REG_DWORD, &number, sizeof(number));
     key.set(L"Binary", REG_BINARY, "abc", 3);
     key.set_text(L"Thai", L"\x0E01\x0E02");  // not in code page 936
+    key.set_text(L"BestFit", L"D:\\Game\x00B2");  // "²" would best-fit to "2": another folder
 
     struct Case {
         const char* name;
@@ -109,6 +110,7 @@ TEST_F(Registry, ReadsStringValuesOfThe32BitView) {
         {"Number", ""},
         {"Binary", ""},
         {"Thai", ""},  // would read as "??", a path to nowhere
+        {"BestFit", ""},
         {"Missing", ""},
         {"guid", "{1234-abcd}"},  // value names are not case-sensitive in the registry
     };
@@ -116,6 +118,12 @@ TEST_F(Registry, ReadsStringValuesOfThe32BitView) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(reg_read_string(kTestPath, c.name), c.expected);
     }
+}
+
+TEST(RegistryText, NoBestFitMappingInTheLossyConversion) {
+    EXPECT_EQ(wide_to_mb(L"Game\x00B2"), "Game?");
+    std::string out;
+    EXPECT_FALSE(wide_to_mb_exact(L"Game\x00B2", out));
 }
 
 TEST_F(Registry, ReadsOnlyThe32BitView) {

@@ -132,6 +132,11 @@ run_case unspellable "ก game" 1 - "" "game"
 expect_present "$game/uninstaller.exe"
 expect_present "$game/data.txt"
 
+# A name that best-fit mapping would turn into its sibling's ("²" into "2").
+run_case bestfit "Game²" 1 - "Game2" ""
+expect_present "$game/uninstaller.exe"
+expect_present "$game/data.txt"
+
 if [ $failures -ne 0 ]; then
   echo "$failures failure(s)"
   exit 1

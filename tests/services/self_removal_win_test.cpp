@@ -59,8 +59,20 @@ TEST_F(SelfRemovalFiles, WritesTheTextInTheAnsiCodePageWithoutBomOrNul) {
 
 TEST_F(SelfRemovalFiles, CharactersTheCodePageLacksBecomeTheDefaultCharacter) {
     const std::wstring path = dir_ + L"\\t.txt";
-    EXPECT_EQ(WriteNarrowTextFile(path, L"a\x0E01" L"b"), 3);
-    EXPECT_EQ(read_bytes_of(path), "a?b");
+    struct Case {
+        std::wstring text;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {L"a\x0E01" L"b", "a?b"},  // not in code page 936
+        {L"Game\x00B2", "Game?"},  // best fit would write "Game2", another folder's name
+        {L"x\xFF0Ey", "x\xA3\xAEy"},  // a full-width dot is in the code page: kept
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.bytes));
+        EXPECT_EQ(WriteNarrowTextFile(path, c.text), static_cast<int>(c.bytes.size()));
+        EXPECT_EQ(read_bytes_of(path), c.bytes);
+    }
 }
 
 TEST_F(SelfRemovalFiles, AFileThatCannotBeOpenedGivesMinusOne) {
