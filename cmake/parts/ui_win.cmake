@@ -56,6 +56,12 @@ if(WIN32_BUILD)
     LIBS uninst_ui_win
     LABELS ui
     WIN_ONLY)
+  # Hidden real windows; the program carries the wizard's icons (skin.rc).
+  uninst_gtest(NAME ui_window_layer_test
+    SOURCES tests/ui_win/window_layer_test.cpp ${UNINST_SKIN_RC}
+    LIBS uninst_ui_win
+    LABELS ui
+    WIN_ONLY)
 endif()
 
 if(WIN_TESTS)
