@@ -408,9 +408,9 @@ bool CPaintManagerUI::LayoutIfNeeded() {
     bool laid_out = false;
     // "windowinit" may change the tree again; lay out once more, not forever.
     for (int round = 0; round < 2 && m_bUpdateNeeded && m_pRoot; ++round) {
-        m_bUpdateNeeded = false;
         ui_size client = GetClientSize();
-        if (client.cx <= 0 || client.cy <= 0) return laid_out;
+        if (client.cx <= 0 || client.cy <= 0) return laid_out;   // kept for when there is room again
+        m_bUpdateNeeded = false;
         if (m_pRoot->IsUpdateNeeded()) {
             m_pRoot->SetPos(ui_rect{0, 0, client.cx, client.cy}, true);
         } else {
@@ -457,7 +457,10 @@ bool CPaintManagerUI::Paint(const ui_rect& requested) {
     if (area.empty()) return false;
 
     ui_surface surface = m_platform->frame_buffer(client.cx, client.cy);
-    if (!surface.pixels || surface.width != client.cx || surface.height != client.cy) return false;
+    if (!surface.pixels || surface.width != client.cx || surface.height != client.cy) {
+        if (m_bLayered) m_rcLayeredUpdate = area;   // try again on the next tick
+        return false;
+    }
     // A new buffer has no picture yet: compose all of it.
     if (surface.pixels != m_surface.pixels || surface.width != m_surface.width || surface.height != m_surface.height)
         area = whole;

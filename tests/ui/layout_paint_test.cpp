@@ -385,3 +385,25 @@ TEST(Render, RunIndexedDrawingMatchesPixelByPixelBlending) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace uitest;
+using LayoutPaintSize = SkinTest;
+
+TEST_F(LayoutPaintSize, LayoutWaitsForAClientArea) {
+    // A window without a client area (minimised, or not sized yet) keeps the
+    // layout it owes and does it once there is room.
+    platform->resize_window(0, 0);
+    open("<Window layeredimage=\"\"><VerticalLayout name=\"root\"><Label name=\"l\" height=\"10\"/></VerticalLayout>"
+         "</Window>");
+    EXPECT_TRUE(notes.log.empty());
+    EXPECT_EQ(pm->GetPaintCount(), 0u);
+    platform->set_client_size(50, 30);
+    tick();
+    EXPECT_EQ(find(L"l")->GetPos(), (ui_rect{0, 0, 50, 10}));
+    EXPECT_EQ(notes.log, (std::vector<std::string>{"windowinit:root"}));
+    EXPECT_EQ(pm->GetPaintCount(), 1u);
+}
+
+}  // namespace
