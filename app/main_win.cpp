@@ -6,6 +6,9 @@
 
 #include "app/crash_dump_win.h"
 #include "app/startup_win.h"
+#include "config/platform_xml.h"
+#include "ui/paint_manager.h"
+#include "uninstall/dlg_uninst_page_win.h"
 #include "system/file_util.h"
 
 namespace {
@@ -19,7 +22,6 @@ const wchar_t kLauncherRunning[] = L"QXlauncher正在运行中，无法卸载";
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    (void)instance;
     // 1. From here on an unhandled exception, or an uncaught C++ exception on
     //    any thread, writes core.dmp.
     InstallCrashHandler();
@@ -43,11 +45,18 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         MessageBoxW(nullptr, kLauncherRunning, kCaption, MB_OK);
     } else {
         // ---- Normal run ----
-        // 6. LoadConfiguration(module_dir_ansi) goes here; its result is ignored.
-        // 7.-9. CPaintManagerUI::SetInstance(instance), the CDlgUninstPage wizard
-        //    (created with module_dir and centred) and CPaintManagerUI::MessageLoop()
-        //    go here. The wizard ends the process itself; the loop returns only on
-        //    a quit message.
+        // 6. The configuration; start-up goes on with whatever it produced.
+        LoadConfiguration(module_dir_ansi);
+        // 7. The skin and icons are resources of this executable.
+        CPaintManagerUI::SetInstance(instance);
+        // 8. The wizard lives until the process ends; the skin replaces the size.
+        CDlgUninstPage* wizard = new CDlgUninstPage(module_dir);
+        wizard->Create(nullptr, L"铁砧行动2卸载向导", WS_VISIBLE | WS_OVERLAPPEDWINDOW,
+                       WS_EX_APPWINDOW | WS_EX_STATICEDGE, 0, 0, 600, 800, nullptr);
+        wizard->CenterWindow();
+        // 9. The wizard ends the process itself; the loop returns only on a
+        //    quit message.
+        CPaintManagerUI::MessageLoop();
     }
 
     // 10. Refused, or the message loop returned.

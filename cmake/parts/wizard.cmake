@@ -35,15 +35,17 @@ if(WIN_TESTS)
 endif()
 
 # The wizard window and the uninstall procedure, linked into the executable.
-if(WIN32_BUILD AND TARGET uninstaller AND TARGET uninst_ui_win AND TARGET uninst_ui_task_window
-   AND TARGET uninst_services
+if(WIN32_BUILD AND TARGET uninstaller AND TARGET uninst_ui_win AND TARGET uninst_services
    AND TARGET uninst_report AND TARGET uninst_config AND EXISTS ${CMAKE_SOURCE_DIR}/report/reports.h)
   add_library(uninst_wizard_win STATIC
     uninstall/dlg_uninst_page_win.cpp
     uninstall/removal_view_win.cpp)
   target_link_libraries(uninst_wizard_win PUBLIC
-    uninst_wizard uninst_wizard_shell uninst_ui_win uninst_ui_task_window uninst_services uninst_report uninst_config
+    uninst_wizard uninst_wizard_shell uninst_ui_win uninst_services uninst_report uninst_config
     uninst_app_win shell32)
+  if(TARGET uninst_ui_task_window)
+    target_link_libraries(uninst_wizard_win PUBLIC uninst_ui_task_window)
+  endif()
   target_link_libraries(uninstaller PRIVATE uninst_wizard_win)
 endif()
 
