@@ -96,3 +96,7 @@ endif()
 uninst_script_test(NAME ui_win:gui
   COMMAND bash ${CMAKE_SOURCE_DIR}/tests/ui_win/gui_test.sh
   LABELS ui gui TIMEOUT 900 WIN_ONLY)
+
+uninst_script_test(NAME ui_win:skin-archive
+  COMMAND bash ${CMAKE_SOURCE_DIR}/tests/ui_win/skin_archive_test.sh
+  LABELS ui HOST_ONLY)
