@@ -10,15 +10,37 @@ ui_surface headless_platform::frame_buffer(int32_t width, int32_t height) {
     return surface();
 }
 
-void headless_platform::draw_text(const ui_rect& rect, const ui_rect& clip, const std::wstring& text,
-                                  const ui_font& font, uint32_t argb, unsigned style) {
-    texts.push_back(text_call{rect, clip, text, font, argb, style});
+namespace {
+
+std::wstring shown_text(const std::wstring& text, unsigned style) {
     // Without the no-prefix flag an '&' would be a mnemonic marker, not drawn.
     std::wstring shown;
     for (size_t i = 0; i < text.size(); ++i) {
         if (!(style & kTextNoPrefix) && text[i] == L'&' && i + 1 < text.size()) ++i;
         shown.push_back(text[i]);
     }
+    return shown;
+}
+
+}  // namespace
+
+// The boxes of the characters as draw_text places them.
+ui_rect headless_platform::text_bounds(const ui_rect& rect, const std::wstring& text, const ui_font& font,
+                                       unsigned style) {
+    std::wstring shown = shown_text(text, style);
+    int32_t width = 0;
+    for (wchar_t ch : shown) width += glyph_width(font, ch);
+    int32_t x = rect.left;
+    if (style & kTextCenter) x = rect.left + (rect.width() - width) / 2;
+    else if (style & kTextRight) x = rect.right - width;
+    int32_t y = (style & kTextVCenter) ? rect.top + (rect.height() - font.size) / 2 : rect.top;
+    return ui_intersect(rect, ui_rect{x, y, x + width, y + font.size});
+}
+
+void headless_platform::draw_text(const ui_rect& rect, const ui_rect& clip, const std::wstring& text,
+                                  const ui_font& font, uint32_t argb, unsigned style) {
+    texts.push_back(text_call{rect, clip, text, font, argb, style});
+    std::wstring shown = shown_text(text, style);
     int32_t width = 0;
     for (wchar_t ch : shown) width += glyph_width(font, ch);
     int32_t x = rect.left;
@@ -33,10 +55,10 @@ void headless_platform::draw_text(const ui_rect& rect, const ui_rect& clip, cons
         int32_t w = glyph_width(font, ch);
         // A one-pixel gap on the right of each box keeps characters countable.
         ui_rect box = ui_intersect(ui_rect{x, y, x + w - 1, y + h}, limit);
-        if (ch != L' ') {
+        if (ch != L' ' && !box.empty()) {
             for (int32_t yy = box.top; yy < box.bottom; ++yy)
-                for (int32_t xx = box.left; xx < box.right; ++xx)
-                    pixels_[static_cast<size_t>(yy) * static_cast<size_t>(buffer_size_.cx) + static_cast<size_t>(xx)] = px;
+                std::fill_n(pixels_.data() + static_cast<size_t>(yy) * static_cast<size_t>(buffer_size_.cx) + box.left,
+                            box.width(), px);
         }
         x += w;
     }

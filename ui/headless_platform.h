@@ -48,6 +48,7 @@ public:
     }
     void draw_text(const ui_rect& rect, const ui_rect& clip, const std::wstring& text, const ui_font& font,
                    uint32_t argb, unsigned style) override;
+    ui_rect text_bounds(const ui_rect& rect, const std::wstring& text, const ui_font& font, unsigned style) override;
     uint32_t tick_count() override { return ticks; }
     void post_async_notify() override { ++async_posts; }
 

@@ -104,7 +104,9 @@ void CLabelUI::DrawLabelText(ui_canvas& canvas, const ui_rect& rect, const CDuiS
     if (clip.empty()) return;
     canvas.platform->draw_text(rect, clip, text.str(), m_pManager->GetFont(font), ui_text_draw_color(argb),
                                style | kTextNoPrefix);
-    canvas.text_area = ui_union(canvas.text_area, clip);
+    const ui_font& f = m_pManager->GetFont(font);
+    canvas.text_area =
+        ui_union(canvas.text_area, ui_intersect(canvas.platform->text_bounds(rect, text.str(), f, style | kTextNoPrefix), clip));
 }
 
 void CLabelUI::SetTextStyle(unsigned style) {

@@ -33,11 +33,23 @@ void CRenderEngine::DrawImage(const ui_surface& surface, const ui_rect& clip, co
     ui_rect area = clip_to(surface, clip, dest);
     if (area.empty()) return;
     const int64_t dw = dest.width(), dh = dest.height();
-    // Nearest-neighbour stretch: x in dest maps to (x - left) * w / dw in the image.
-    std::vector<int32_t> columns(static_cast<size_t>(area.width()));
-    for (int32_t x = area.left; x < area.right; ++x)
-        columns[static_cast<size_t>(x - area.left)] = static_cast<int32_t>((x - dest.left) * image.width / dw);
+    // Nearest-neighbour stretch: x in dest maps to (x - left) * w / dw in the
+    // image, stepped without a division per column.
     const bool identity_x = dw == image.width;
+    std::vector<int32_t> columns;
+    if (!identity_x) {
+        columns.resize(static_cast<size_t>(area.width()));
+        const int64_t start = area.left - dest.left;
+        int64_t q = start * image.width / dw, r = start * image.width % dw;
+        for (int32_t& c : columns) {
+            c = static_cast<int32_t>(q);
+            r += image.width;
+            while (r >= dw) {
+                r -= dw;
+                ++q;
+            }
+        }
+    }
     for (int32_t y = area.top; y < area.bottom; ++y) {
         const int32_t sy = static_cast<int32_t>((y - dest.top) * image.height / dh);
         const uint32_t* src = image.pixels.data() + static_cast<size_t>(sy) * static_cast<size_t>(image.width);

@@ -87,6 +87,16 @@ public:
     virtual void draw_text(const ui_rect& rect, const ui_rect& clip, const std::wstring& text, const ui_font& font,
                            uint32_t argb, unsigned style) = 0;
 
+    // The part of rect that draw_text writes for this text: the core runs the
+    // alpha fix-up only there. Must not be smaller than what draw_text
+    // touches; the default, the whole rectangle, is always safe.
+    virtual ui_rect text_bounds(const ui_rect& rect, const std::wstring& text, const ui_font& font, unsigned style) {
+        (void)text;
+        (void)font;
+        (void)style;
+        return rect;
+    }
+
     // Milliseconds of the system tick count (notification timestamps).
     virtual uint32_t tick_count() = 0;
     // Asks for DeliverAsyncNotify to be called later on the UI thread
