@@ -7,7 +7,8 @@
 #   win32  i686 Windows build: the shipped product  label "win32" (static checks only)
 #
 # uninst_gtest(NAME <target> SOURCES ... [LIBS ...] [LABELS ...] [HOST_ONLY|WIN_ONLY])
-#   A GoogleTest binary, discovered at test time. Not built in the win32 tree.
+#   A GoogleTest binary. Host trees discover its cases at test time; the win64
+#   tree runs it as one test under wine64. Not built in the win32 tree.
 # uninst_script_test(NAME <name> COMMAND ... [LABELS ...] [TIMEOUT s] [HOST_ONLY|WIN_ONLY|PRODUCT])
 #   A test driven by a script (GUI tests with xdotool, end-to-end runs). PRODUCT
 #   tests run only in the win32 tree (checks of the shipped executable).
@@ -48,6 +49,13 @@ function(uninst_gtest)
   endif()
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+  if(WIN_TESTS)
+    # Under Wine every process start costs seconds, so a Windows test binary runs
+    # once, all its cases in one process, as one ctest test.
+    add_test(NAME "${UNINST_TREE}:${T_NAME}" COMMAND ${T_NAME} --gtest_brief=1)
+    set_tests_properties("${UNINST_TREE}:${T_NAME}" PROPERTIES LABELS "${UNINST_TREE};${T_LABELS}" TIMEOUT 900)
+    return()
+  endif()
   # GoogleTest's discovery script cannot carry a list of labels (it splits them
   # into bogus properties), so a discovered test carries its tree's label only;
   # select the tests of a part by name (-R).
