@@ -301,6 +301,33 @@ python3 "$pixels" "$work/dump.xwd" png "$artefacts/wizard-reasons-ticked.png" 80
 check "ticking a reason shows the check mark" ge "$(count 84 218 99 233 FFFF9A1F 60)" 5
 stop_probe
 
+# ---- 10. the wizard's progress and finish pages, as the removal worker shows them ----
+start_probe wizard_probe.exe progress --layout uninstall.xml --page progress
+win=$(find_window "$title")
+wait_log "windowinit pages"
+# The bar: 40 % of 828 pixels filled from x 82, the rest is the empty track.
+while dump && [ "$(px 400 235 | cut -c1-2)" != FF ]; do sleep 0.05; done
+python3 "$pixels" "$work/dump.xwd" png "$artefacts/wizard-progress.png" 808080
+fill=$(px 100 235) track=$(px 600 235)
+check "progress fill is drawn up to 40 %" eq "$([ "$fill" != "$track" ] && [ "$(px 410 235)" = "$fill" ] && echo ok)" ok
+check "progress track stays empty past 40 %" eq "$(px 420 235)" "$track"
+# The path in file_lab: light text (0xebeaea) on the dark page, left aligned.
+check "current file is drawn in the label" ge "$(count 80 245 500 295 FFEBEAEA 40)" 80
+check "the label text starts at the left" ge "$(count 80 245 200 295 FFEBEAEA 40)" 20
+stop_probe
+
+start_probe wizard_probe.exe finish --layout uninstall.xml --page finish
+win=$(find_window "$title")
+wait_log "windowinit pages"
+while dump && [ "$(px 760 280 | cut -c1-2)" != FF ]; do sleep 0.05; done
+python3 "$pixels" "$work/dump.xwd" png "$artefacts/wizard-finish.png" 808080
+red_ok=$(count 650 258 875 302 FFD83028 60)
+check "finish page shows the red OK button under btnUninstFinish" ge "$red_ok" 2000
+click_at 760 280
+wait_log "click btnUninstFinish"
+check "a click on it reaches the window as btnUninstFinish" eq "$(log_count "click btnUninstFinish")" 1
+stop_probe
+
 if [ "$failures" -ne 0 ]; then
   echo "$failures check(s) failed; screenshots in $artefacts" >&2
   exit 1

@@ -6,8 +6,10 @@
 // "final" when the window is gone.
 //
 //   ui_probe.exe LOG [--layout NAME] [--resource-id N] [--no-dblclk-guard] [--no-layered]
-//                    [--backdrop RRGGBB]
+//                    [--backdrop RRGGBB] [--page progress|finish]
 //
+// --page shows the wizard's progress page (bar at 40 %, a path in the label) or
+// its finish page instead of the first page, as the removal worker does.
 // --backdrop first covers the screen with a plain window of that colour, so
 // that the transparent parts of the skinned window show a known colour.
 #include <windows.h>
@@ -19,6 +21,7 @@
 
 #include "ui/control.h"
 #include "ui/paint_manager.h"
+#include "ui/progress.h"
 #include "ui/win_platform_win.h"
 #include "ui/window_impl_base_win.h"
 
@@ -41,6 +44,7 @@ public:
     std::wstring layout = L"test.xml";
     UINT resource_id = 103;
     bool dblclk_guard = true;
+    std::wstring page;
 
     LPCWSTR GetWindowClass() const override { return L"UiProbeWindow"; }
     CDuiString GetLayoutFolder() override { return CDuiString(L""); }
@@ -55,7 +59,21 @@ public:
         return WindowImplBase::HandleMessage(msg, wparam, lparam);
     }
 
-    void InitWindow() override { log_line(L"initwindow"); }
+    void InitWindow() override {
+        log_line(L"initwindow");
+        if (page.empty()) return;
+        CControlUI* first = m_pm.FindControl(L"background_one");
+        CControlUI* shown = m_pm.FindControl(page == L"finish" ? L"background_thr" : L"background_two");
+        if (!first || !shown) return;
+        first->SetVisible(false);
+        shown->SetVisible(true);
+        if (CControlUI* bar = m_pm.FindControl(L"prgUninst")) {
+            if (auto* progress = static_cast<CProgressUI*>(bar->GetInterface(L"Progress"))) progress->SetValue(40);
+        }
+        if (CControlUI* label = m_pm.FindControl(L"file_lab")) {
+            label->SetText(L"C:\\Games\\铁砧行动2\\data\\maps\\desert_01 & canyon.pak");
+        }
+    }
 
     void Notify(TNotifyUI& msg) override {
         std::wstring sender = msg.pSender ? msg.pSender->GetName().str() : L"-";
@@ -108,6 +126,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
             window.dblclk_guard = false;
         } else if (arg == L"--no-layered") {
             SetLayeredWindowsAvailable(false);
+        } else if (arg == L"--page" && i + 1 < argc) {
+            window.page = argv[++i];
         } else if (arg == L"--backdrop" && i + 1 < argc) {
             unsigned long rgb = std::wcstoul(argv[++i], nullptr, 16);
             show_backdrop(RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF));
