@@ -8,7 +8,8 @@
 namespace {
 
 ui_rect deflate(const ui_rect& r, const ui_rect& inset) {
-    ui_rect d{r.left + inset.left, r.top + inset.top, r.right - inset.right, r.bottom - inset.bottom};
+    ui_rect d{ui_clamp_coord(int64_t(r.left) + inset.left), ui_clamp_coord(int64_t(r.top) + inset.top),
+              ui_clamp_coord(int64_t(r.right) - inset.right), ui_clamp_coord(int64_t(r.bottom) - inset.bottom)};
     if (d.right < d.left) d.right = d.left;
     if (d.bottom < d.top) d.bottom = d.top;
     return d;
@@ -219,7 +220,7 @@ void CContainerUI::SetFloatPos(int index) {
     int64_t top = static_cast<int64_t>(m_rcItem.top) + xy.cy;
     int64_t right = left + c->GetFixedWidth();
     int64_t bottom = top + c->GetFixedHeight();
-    auto fit = [](int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN / 2, INT32_MAX / 2)); };
+    auto fit = ui_clamp_coord;
     // SetPos raises a right or bottom edge that lies before the left or top one.
     c->SetPos(ui_rect{fit(left), fit(top), fit(right), fit(bottom)}, false);
 }
@@ -262,7 +263,7 @@ std::vector<int> distribute(std::vector<stack_item>& items, int avail, int child
                               max_of(it.control));
             used_by_stretch += size;
         }
-        sizes.push_back(static_cast<int>(size));
+        sizes.push_back(ui_clamp_coord(size));
     }
     return sizes;
 }
@@ -304,13 +305,13 @@ void CVerticalLayoutUI::SetPos(ui_rect rc, bool need_invalidate) {
         CControlUI* c = items[k].control;
         ui_rect pad = c->GetPadding();
         int width = c->EstimateSize(avail).cx;
-        if (width == 0) width = std::max(0, avail.cx - pad.left - pad.right);
+        if (width == 0) width = ui_clamp_coord(std::max<int64_t>(0, int64_t(avail.cx) - pad.left - pad.right));
         width = clamp_size(width, c->GetMinWidth(), c->GetMaxWidth());
-        int64_t left = inner.left + pad.left;
+        int64_t left = int64_t(inner.left) + pad.left;
         if (m_iChildAlign & kTextCenter) left = inner.left + (int64_t(avail.cx) + pad.left - pad.right - width) / 2;
-        else if (m_iChildAlign & kTextRight) left = inner.right - pad.right - width;
+        else if (m_iChildAlign & kTextRight) left = int64_t(inner.right) - pad.right - width;
         int64_t top = y + pad.top;
-        auto fit = [](int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN / 2, INT32_MAX / 2)); };
+        auto fit = ui_clamp_coord;
         c->SetPos(ui_rect{fit(left), fit(top), fit(left + width), fit(top + heights[k])}, false);
         y = top + heights[k] + pad.bottom + m_iChildPadding;
     }
@@ -346,13 +347,13 @@ void CHorizontalLayoutUI::SetPos(ui_rect rc, bool need_invalidate) {
         CControlUI* c = items[k].control;
         ui_rect pad = c->GetPadding();
         int height = c->EstimateSize(avail).cy;
-        if (height == 0) height = std::max(0, avail.cy - pad.top - pad.bottom);
+        if (height == 0) height = ui_clamp_coord(std::max<int64_t>(0, int64_t(avail.cy) - pad.top - pad.bottom));
         height = clamp_size(height, c->GetMinHeight(), c->GetMaxHeight());
-        int64_t top = inner.top + pad.top;
+        int64_t top = int64_t(inner.top) + pad.top;
         if (m_iChildVAlign & kTextVCenter) top = inner.top + (int64_t(avail.cy) + pad.top - pad.bottom - height) / 2;
-        else if (m_iChildVAlign & 0x08) top = inner.bottom - pad.bottom - height;
+        else if (m_iChildVAlign & 0x08) top = int64_t(inner.bottom) - pad.bottom - height;
         int64_t left = x + pad.left;
-        auto fit = [](int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN / 2, INT32_MAX / 2)); };
+        auto fit = ui_clamp_coord;
         c->SetPos(ui_rect{fit(left), fit(top), fit(left + widths[k]), fit(top + height)}, false);
         x = left + widths[k] + pad.right + m_iChildPadding;
     }

@@ -28,33 +28,36 @@ std::wstring shown_text(const std::wstring& text, unsigned style) {
 ui_rect headless_platform::text_bounds(const ui_rect& rect, const std::wstring& text, const ui_font& font,
                                        unsigned style) {
     std::wstring shown = shown_text(text, style);
-    int32_t width = 0;
+    int64_t width = 0;
     for (wchar_t ch : shown) width += glyph_width(font, ch);
-    int32_t x = rect.left;
+    int64_t x = rect.left;
     if (style & kTextCenter) x = rect.left + (rect.width() - width) / 2;
     else if (style & kTextRight) x = rect.right - width;
-    int32_t y = (style & kTextVCenter) ? rect.top + (rect.height() - font.size) / 2 : rect.top;
-    return ui_intersect(rect, ui_rect{x, y, x + width, y + font.size});
+    int64_t y = (style & kTextVCenter) ? rect.top + (int64_t(rect.height()) - font.size) / 2 : rect.top;
+    return ui_intersect(rect, ui_rect{ui_clamp_coord(x), ui_clamp_coord(y), ui_clamp_coord(x + width),
+                                      ui_clamp_coord(y + font.size)});
 }
 
 void headless_platform::draw_text(const ui_rect& rect, const ui_rect& clip, const std::wstring& text,
                                   const ui_font& font, uint32_t argb, unsigned style) {
     texts.push_back(text_call{rect, clip, text, font, argb, style});
+    const ui_rect bounds = text_bounds(rect, text, font, style);
     std::wstring shown = shown_text(text, style);
-    int32_t width = 0;
+    int64_t width = 0;
     for (wchar_t ch : shown) width += glyph_width(font, ch);
-    int32_t x = rect.left;
+    // Where the first character starts (bounds is cut to rect; this is not).
+    int64_t x = rect.left;
     if (style & kTextCenter) x = rect.left + (rect.width() - width) / 2;
     else if (style & kTextRight) x = rect.right - width;
-    int32_t h = font.size;
-    int32_t y = (style & kTextVCenter) ? rect.top + (rect.height() - h) / 2 : rect.top;
-    ui_rect limit = ui_intersect(ui_intersect(rect, clip), ui_rect{0, 0, buffer_size_.cx, buffer_size_.cy});
+    ui_rect limit = ui_intersect(ui_intersect(bounds, clip), ui_rect{0, 0, buffer_size_.cx, buffer_size_.cy});
+    if (limit.empty()) return;
     // GDI writes the colour bytes and leaves alpha 0 in a 32-bit DIB.
     const uint32_t px = argb & 0x00FFFFFFu;
     for (wchar_t ch : shown) {
-        int32_t w = glyph_width(font, ch);
+        const int64_t w = glyph_width(font, ch);
+        if (x >= limit.right) break;
         // A one-pixel gap on the right of each box keeps characters countable.
-        ui_rect box = ui_intersect(ui_rect{x, y, x + w - 1, y + h}, limit);
+        ui_rect box = ui_intersect(ui_rect{ui_clamp_coord(x), limit.top, ui_clamp_coord(x + w - 1), limit.bottom}, limit);
         if (ch != L' ' && !box.empty()) {
             for (int32_t yy = box.top; yy < box.bottom; ++yy)
                 std::fill_n(pixels_.data() + static_cast<size_t>(yy) * static_cast<size_t>(buffer_size_.cx) + box.left,

@@ -58,7 +58,7 @@ public:
     ui_surface surface() { return ui_surface{pixels_.data(), buffer_size_.cx, buffer_size_.cy}; }
 
     // Width of the box drawn for one character of the font.
-    static int32_t glyph_width(const ui_font& font, wchar_t ch) { return ch < 0x80 ? (font.size + 1) / 2 : font.size; }
+    static int64_t glyph_width(const ui_font& font, wchar_t ch) { return ch < 0x80 ? (int64_t(font.size) + 1) / 2 : font.size; }
 
     bool layered_supported = true;
     bool layered = false;

@@ -1,5 +1,6 @@
 #include "ui/label.h"
 
+#include <algorithm>
 #include <cwchar>
 
 #include "ui/paint_manager.h"
@@ -75,7 +76,8 @@ ui_size CLabelUI::EstimateSize(ui_size available) {
     }
     // Without a fixed height a label asks for one line of its font.
     int font_size = m_pManager ? m_pManager->GetFont(m_iFont).size : 12;
-    m_cxyEstimated = ui_size{m_cxyFixed.cx, font_size + 8 + m_rcTextPadding.top + m_rcTextPadding.bottom};
+    m_cxyEstimated = ui_size{m_cxyFixed.cx, ui_clamp_coord(std::max<int64_t>(
+                                                0, int64_t(font_size) + 8 + m_rcTextPadding.top + m_rcTextPadding.bottom))};
     m_bNeedEstimateSize = false;
     (void)available;
     return m_cxyEstimated;
@@ -92,8 +94,10 @@ void CLabelUI::PaintText(ui_canvas& canvas) {
         color = m_dwDisabledTextColor ? m_dwDisabledTextColor
                                       : (m_pManager ? m_pManager->GetDefaultDisabledColor() : 0xFF000000u);
     }
-    ui_rect rc{m_rcItem.left + m_rcTextPadding.left, m_rcItem.top + m_rcTextPadding.top,
-               m_rcItem.right - m_rcTextPadding.right, m_rcItem.bottom - m_rcTextPadding.bottom};
+    ui_rect rc{ui_clamp_coord(int64_t(m_rcItem.left) + m_rcTextPadding.left),
+               ui_clamp_coord(int64_t(m_rcItem.top) + m_rcTextPadding.top),
+               ui_clamp_coord(int64_t(m_rcItem.right) - m_rcTextPadding.right),
+               ui_clamp_coord(int64_t(m_rcItem.bottom) - m_rcTextPadding.bottom)};
     DrawLabelText(canvas, rc, m_sText, color, m_iFont, m_uTextStyle);
 }
 

@@ -310,7 +310,7 @@ bool CPaintManagerUI::AddFont(int id, const wchar_t* face, int size, bool bold, 
     ui_font font;
     font.face = face;
     if (font.face.size() > 31) font.face.resize(31);   // a native face name holds 31 characters
-    font.size = size;
+    font.size = std::clamp(size, 0, 4096);   // a character height in pixels; absurd values are cut
     font.bold = bold;
     font.underline = underline;
     font.italic = italic;

@@ -1,6 +1,7 @@
 #include "ui/ui_types.h"
 
 #include <algorithm>
+#include <climits>
 #include <cwchar>
 
 namespace {
@@ -30,6 +31,11 @@ int CDuiString::Find(const wchar_t* text, size_t start) const {
 CDuiString CDuiString::Mid(size_t start, size_t count) const {
     if (start >= s_.size()) return CDuiString();
     return CDuiString(s_.substr(start, count));
+}
+
+int32_t ui_clamp_coord(int64_t v) {
+    constexpr int64_t kLimit = INT32_MAX / 2;
+    return static_cast<int32_t>(std::clamp<int64_t>(v, -kLimit, kLimit));
 }
 
 ui_rect ui_intersect(const ui_rect& a, const ui_rect& b) {

@@ -87,6 +87,10 @@ struct ui_rect {
     bool operator!=(const ui_rect& o) const { return !(*this == o); }
 };
 
+// Coordinates computed from layout values are kept within half the 32-bit
+// range, so that widths, heights and sums of two of them cannot overflow.
+int32_t ui_clamp_coord(int64_t v);
+
 // Intersection; an empty rectangle (all zero) when they do not overlap.
 ui_rect ui_intersect(const ui_rect& a, const ui_rect& b);
 // Smallest rectangle holding both; an empty operand is ignored.

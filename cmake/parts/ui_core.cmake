@@ -42,6 +42,9 @@ uninst_gtest(NAME ui_core_tests
   LIBS uninst_ui uninst_ui_headless dep::zlib
   LABELS ui
   HOST_ONLY)
+if(TARGET ui_core_tests)
+  target_compile_definitions(ui_core_tests PRIVATE UNINST_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}")
+endif()
 
 # Fuzz targets (asan tree) with a short regression run over their corpora.
 uninst_fuzz(NAME ui_markup_fuzz SOURCES fuzz/ui_markup_fuzz.cpp LIBS uninst_ui uninst_ui_headless

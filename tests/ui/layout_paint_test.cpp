@@ -407,3 +407,25 @@ TEST_F(LayoutPaintSize, LayoutWaitsForAClientArea) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace uitest;
+using LayoutPaintLimits = SkinTest;
+
+TEST_F(LayoutPaintLimits, AbsurdNumbersNeitherOverflowNorCrash) {
+    // Every number at the ends of the 32-bit range; under UBSan an overflow aborts.
+    std::vector<uint8_t> bytes = read_file(std::string(UNINST_SOURCE_DIR) + "/fuzz/corpus/ui_markup/absurd_numbers.xml");
+    open(std::string(bytes.begin(), bytes.end()).c_str());
+    EXPECT_EQ(pm->GetFont(0).size, 4096);
+    for (int i = 0; i < 3; ++i) {
+        pm->OnMouseMove(ui_point{10 * i, 10});
+        pm->OnLButtonDown(ui_point{10 * i, 10});
+        pm->OnLButtonUp(ui_point{10 * i, 10});
+        pm->Invalidate();
+        tick();
+    }
+    EXPECT_GE(pm->GetPaintCount(), 1u);
+}
+
+}  // namespace
