@@ -86,9 +86,13 @@ count() { python3 "$pixels" "$work/dump.xwd" count "$@"; }
 
 # wait_px X Y COLOUR: polls the window until the pixel (window coordinates) has the colour.
 wait_px() {
+  local tries=0
   while :; do
     dump
     [ "$(px "$1" "$2")" = "$3" ] && return 0
+    tries=$((tries + 1))
+    # Says once what it waits for, so that a hung run shows where it stands.
+    [ "$tries" -eq 200 ] && echo "wait_px: still waiting for $3 at $1,$2 (now $(px "$1" "$2"))" >&2
     sleep 0.05
   done
 }
