@@ -8,7 +8,9 @@
 #
 # uninst_gtest(NAME <target> SOURCES ... [LIBS ...] [LABELS ...] [HOST_ONLY|WIN_ONLY])
 #   A GoogleTest binary. Host trees discover its cases at test time; the win64
-#   tree runs it as one test under wine64. Not built in the win32 tree.
+#   tree runs it as one test under wine64, except the cases named in ISOLATE,
+#   which need a fresh process and run as tests of their own. Not built in the
+#   win32 tree.
 # uninst_script_test(NAME <name> COMMAND ... [LABELS ...] [TIMEOUT s] [HOST_ONLY|WIN_ONLY|PRODUCT])
 #   A test driven by a script (GUI tests with xdotool, end-to-end runs). PRODUCT
 #   tests run only in the win32 tree (checks of the shipped executable).
@@ -42,7 +44,7 @@ function(_uninst_wanted out host_only win_only product)
 endfunction()
 
 function(uninst_gtest)
-  cmake_parse_arguments(T "HOST_ONLY;WIN_ONLY" "NAME" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "HOST_ONLY;WIN_ONLY" "NAME" "SOURCES;LIBS;LABELS;ISOLATE" ${ARGN})
   _uninst_wanted(ok "${T_HOST_ONLY}" "${T_WIN_ONLY}" OFF)
   if(NOT ok)
     return()
@@ -52,7 +54,21 @@ function(uninst_gtest)
   if(WIN_TESTS)
     # Under Wine every process start costs seconds, so a Windows test binary runs
     # once, all its cases in one process, as one ctest test.
-    add_test(NAME "${UNINST_TREE}:${T_NAME}" COMMAND ${T_NAME} --gtest_brief=1)
+    # Cases named in ISOLATE need a fresh process (process-wide caches) and get
+    # one each.
+    set(rest "")
+    foreach(c IN LISTS T_ISOLATE)
+      add_test(NAME "${UNINST_TREE}:${T_NAME}:${c}" COMMAND ${T_NAME} --gtest_filter=${c})
+      set_tests_properties("${UNINST_TREE}:${T_NAME}:${c}" PROPERTIES LABELS "${UNINST_TREE};${T_LABELS}" TIMEOUT 900)
+      string(APPEND rest ":${c}")
+    endforeach()
+    if(rest)
+      string(SUBSTRING "${rest}" 1 -1 rest)
+      set(filter "--gtest_filter=-${rest}")
+    else()
+      set(filter "--gtest_filter=*")
+    endif()
+    add_test(NAME "${UNINST_TREE}:${T_NAME}" COMMAND ${T_NAME} --gtest_brief=1 ${filter})
     set_tests_properties("${UNINST_TREE}:${T_NAME}" PROPERTIES LABELS "${UNINST_TREE};${T_LABELS}" TIMEOUT 900)
     return()
   endif()

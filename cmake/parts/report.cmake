@@ -49,6 +49,7 @@ uninst_gtest(NAME report_probe_tests
   SOURCES tests/report/device_probe_win_test.cpp
   LIBS uninst_report
   LABELS report
+  ISOLATE AdapterRegistry.FallbackIsProbedAgainThenKept
   WIN_ONLY)
 
 # The two reports from a real system to the collector.
