@@ -168,6 +168,16 @@ class Wine:
         return subprocess.run(["xdotool"] + [str(a) for a in args], env=self.x_env,
                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL).stdout.decode()
 
+    def focus(self, wid):
+        """Gives a window the keyboard focus (there is no window manager on
+        the test display, so the X input focus is set directly)."""
+        def probe():
+            if wid not in self.xdo("search", "--onlyvisible", "--name", ".").split():
+                raise AssertionError("window %s is gone" % wid)
+            self.xdo("windowfocus", "--sync", wid)
+            return self.xdo("getwindowfocus").strip() == wid
+        poll("window %s to take the focus" % wid, probe)
+
     def visible_windows(self):
         ids = self.xdo("search", "--onlyvisible", "--name", ".").split()
         out = []
@@ -480,8 +490,9 @@ class Wizard:
         self.click_at(*CONTROLS[control])
 
     def key(self, *keys):
-        self.wine.xdo("windowactivate", "--sync", self.wid)
-        self.wine.xdo("key", "--window", self.wid, *keys)
+        """Real key presses (XTEST) into the wizard once it has the focus."""
+        self.wine.focus(self.wid)
+        self.wine.xdo("key", *keys)
 
     # ---- pages, seen from outside ----
     def page(self, shot=None):
@@ -536,8 +547,8 @@ class Wizard:
     def answer(self, keep):
         """Answers the keep-resources box: YES keeps the resources."""
         wid = self.wait_question()
-        self.wine.xdo("windowactivate", "--sync", wid)
-        # The box's buttons take their mnemonics: Y for YES, N for NO.
+        # The box's buttons take their mnemonics: Y for YES, N for NO. The
+        # key goes to the box's window itself, whichever window has the focus.
         self.wine.xdo("key", "--window", wid, "y" if keep else "n")
         poll("the question to close", lambda: not self.question_box())
 
