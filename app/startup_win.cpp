@@ -6,23 +6,11 @@
 #include <system_error>
 #include <vector>
 
+#include "system/scoped_win.h"
+
 namespace {
 
 constexpr DWORD kModulePathChars = 4048;
-
-class snapshot_handle {
-public:
-    explicit snapshot_handle(HANDLE h) : h_(h) {}
-    ~snapshot_handle() {
-        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-    }
-    snapshot_handle(const snapshot_handle&) = delete;
-    snapshot_handle& operator=(const snapshot_handle&) = delete;
-    HANDLE get() const { return h_; }
-
-private:
-    HANDLE h_;
-};
 
 // Exact conversion only: a name with characters outside the code page has no
 // narrow form that could equal the (ASCII) name looked for.
@@ -56,7 +44,7 @@ std::wstring GetModuleDirectory() {
 }
 
 bool IsProcessRunning(const std::string& exe_name) {
-    snapshot_handle snap(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    scoped_handle snap(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (snap.get() == INVALID_HANDLE_VALUE) return false;
     PROCESSENTRY32W entry;
     entry.dwSize = sizeof entry;

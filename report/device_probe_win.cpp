@@ -8,7 +8,7 @@
 #include "report/drive_table.h"
 #include "report/optional_calls_win.h"
 #include "report/os_version.h"
-#include "report/scoped_win.h"
+#include "system/scoped_win.h"
 #include "report/wide_to_utf8.h"
 
 namespace {
@@ -33,7 +33,7 @@ int64_t GetCpuFrequency() {
 std::string GetCpuModel() { return ReadCpuRegistryValue("ProcessorNameString"); }
 
 std::string ReadCpuRegistryValue(const char* name) {
-    ScopedRegKey key;
+    scoped_reg_key key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0", 0, KEY_READ,
                       key.receive()) != ERROR_SUCCESS) {
         return std::string();
@@ -66,17 +66,17 @@ std::vector<std::string> EnumGpus() {
     std::vector<std::string> names;
     const CreateDXGIFactoryFn create_factory = LookUpCreateDXGIFactory();
     if (!create_factory) return names;
-    ComPtr<IDXGIFactory> factory;
+    com_ptr<IDXGIFactory> factory;
     if (FAILED(create_factory(kIidDxgiFactory, factory.receive_void())) || !factory.get()) return names;
 
-    std::vector<ComPtr<IDXGIAdapter>> adapters;
+    std::vector<com_ptr<IDXGIAdapter>> adapters;
     for (UINT index = 0;; ++index) {
-        ComPtr<IDXGIAdapter> adapter;
+        com_ptr<IDXGIAdapter> adapter;
         // Any failure ends the list, not only "no more adapters".
         if (factory->EnumAdapters(index, adapter.receive()) != S_OK || !adapter.get()) break;
         adapters.push_back(std::move(adapter));
     }
-    for (const ComPtr<IDXGIAdapter>& adapter : adapters) {
+    for (const com_ptr<IDXGIAdapter>& adapter : adapters) {
         DXGI_ADAPTER_DESC desc;
         std::memset(&desc, 0, sizeof desc);
         if (FAILED(adapter->GetDesc(&desc))) continue;

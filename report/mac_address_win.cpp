@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "report/adapter_choice.h"
-#include "report/scoped_win.h"
+#include "system/scoped_win.h"
 
 namespace {
 
@@ -37,13 +37,13 @@ std::vector<AdapterEntry> ListAdapters() {
 }
 
 bool ReadInstanceId(const std::string& adapter_name, std::wstring& instance_id) {
-    ScopedRegKey class_key;
+    scoped_reg_key class_key;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kNetworkClassKey, 0, KEY_READ, class_key.receive()) != ERROR_SUCCESS) {
         return false;
     }
     char subkey_path[260];
     std::snprintf(subkey_path, sizeof subkey_path, "%s\\Connection", adapter_name.c_str());
-    ScopedRegKey connection;
+    scoped_reg_key connection;
     if (RegOpenKeyExA(class_key.get(), subkey_path, 0, KEY_READ, connection.receive()) != ERROR_SUCCESS) {
         return false;
     }

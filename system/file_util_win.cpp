@@ -11,6 +11,8 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "system/scoped_win.h"
+
 namespace {
 
 [[noreturn]] void fail(const char* what, const std::wstring& path, DWORD err) {
@@ -55,41 +57,12 @@ std::wstring child_of(const std::wstring& dir, const wchar_t* name) {
     return dir + L'\\' + name;
 }
 
-class find_handle {
-public:
-    explicit find_handle(HANDLE h) : h_(h) {}
-    ~find_handle() {
-        if (h_ != INVALID_HANDLE_VALUE) FindClose(h_);
-    }
-    find_handle(const find_handle&) = delete;
-    find_handle& operator=(const find_handle&) = delete;
-    HANDLE get() const { return h_; }
-
-private:
-    HANDLE h_;
-};
-
-class file_handle {
-public:
-    explicit file_handle(HANDLE h) : h_(h) {}
-    ~file_handle() {
-        if (valid()) CloseHandle(h_);
-    }
-    file_handle(const file_handle&) = delete;
-    file_handle& operator=(const file_handle&) = delete;
-    bool valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
-    HANDLE get() const { return h_; }
-
-private:
-    HANDLE h_;
-};
-
 // Calls f(WIN32_FIND_DATAW) for each entry of dir but "." and "..". A folder
 // that is gone yields nothing; other failures throw.
 template <class F>
 void enumerate(const std::wstring& dir, F&& f) {
     WIN32_FIND_DATAW fd;
-    find_handle h(FindFirstFileExW(api_path(child_of(dir, L"*")).c_str(), FindExInfoBasic, &fd,
+    scoped_find h(FindFirstFileExW(api_path(child_of(dir, L"*")).c_str(), FindExInfoBasic, &fd,
                                    FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
     if (h.get() == INVALID_HANDLE_VALUE) {
         const DWORD err = GetLastError();
@@ -163,7 +136,7 @@ public:
     void write_all(const std::string& path, const std::string& text) override {
         const std::wstring w = api_path(to_wide(path));
         if (!DeleteFileW(w.c_str()) && !not_found(GetLastError())) fail("write_all", w, GetLastError());
-        file_handle f(CreateFileW(w.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        scoped_handle f(CreateFileW(w.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!f.valid()) fail("write_all", w, GetLastError());
         const std::string bytes = lf_to_crlf(text);
         size_t done = 0;
@@ -179,7 +152,7 @@ public:
     using file_util::read_all;
     std::string read_all(const std::string& path) override {
         if (!exists(path)) return std::string();
-        file_handle f(CreateFileW(api_path(to_wide(path)).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+        scoped_handle f(CreateFileW(api_path(to_wide(path)).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!f.valid()) return std::string();
         std::string bytes;
@@ -241,7 +214,7 @@ public:
         if (!exists(path)) return 0;
         const uint64_t size = file_size(path);
         const uint64_t want = size < max_bytes ? size : max_bytes;
-        file_handle f(CreateFileW(api_path(to_wide(path)).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+        scoped_handle f(CreateFileW(api_path(to_wide(path)).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!f.valid()) return 0;
         uint64_t done = 0;

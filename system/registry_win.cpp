@@ -5,24 +5,9 @@
 #include <vector>
 
 #include "system/registry.h"
+#include "system/scoped_win.h"
 
 namespace {
-
-// Owns an opened registry key.
-class scoped_hkey {
-public:
-    scoped_hkey() = default;
-    ~scoped_hkey() {
-        if (key_) RegCloseKey(key_);
-    }
-    scoped_hkey(const scoped_hkey&) = delete;
-    scoped_hkey& operator=(const scoped_hkey&) = delete;
-    HKEY get() const { return key_; }
-    HKEY* receive() { return &key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
 
 // The SDK defines the predefined keys as sign-extended 32-bit values; do the same
 // so that a 64-bit build gets the same handles as the SDK macros.
@@ -31,7 +16,7 @@ HKEY predefined_key(uint32_t value) {
 }
 
 // Resolves a narrow full key path and opens it in the 32-bit view.
-bool open_key(const std::string& key_path, REGSAM access, scoped_hkey& key) {
+bool open_key(const std::string& key_path, REGSAM access, scoped_reg_key& key) {
     const auto parts = split_key_path(key_path);
     if (!parts) return false;
     std::wstring subkey;
@@ -47,7 +32,7 @@ bool open_key(const std::string& key_path, REGSAM access, scoped_hkey& key) {
 std::string reg_read_string(const std::string& key_path, const std::string& value_name) {
     std::wstring name;
     if (!mb_to_wide_exact(value_name, name)) return std::string();
-    scoped_hkey key;
+    scoped_reg_key key;
     if (!open_key(key_path, KEY_QUERY_VALUE, key)) return std::string();
 
     DWORD type = 0;
@@ -75,7 +60,7 @@ std::string reg_read_string(const std::string& key_path, const std::string& valu
 bool reg_delete_value(const std::string& key_path, const std::string& value_name) {
     std::wstring name;
     if (!mb_to_wide_exact(value_name, name)) return true;
-    scoped_hkey key;
+    scoped_reg_key key;
     if (open_key(key_path, KEY_SET_VALUE, key)) RegDeleteValueW(key.get(), name.c_str());
     return true;
 }

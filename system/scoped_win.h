@@ -1,17 +1,50 @@
-// Owners of the Windows handles the report probes use.
+// Owners of Windows handles: each releases its handle when the owner goes, on
+// every path. Raw close calls appear only here.
 #pragma once
 
 #include <windows.h>
 
 #include <utility>
 
-// An open registry key, closed when the owner goes.
-class ScopedRegKey {
+// A kernel object (file, snapshot, process). Null and INVALID_HANDLE_VALUE are empty.
+class scoped_handle {
 public:
-    ScopedRegKey() = default;
-    ScopedRegKey(const ScopedRegKey&) = delete;
-    ScopedRegKey& operator=(const ScopedRegKey&) = delete;
-    ~ScopedRegKey() {
+    explicit scoped_handle(HANDLE h = nullptr) : h_(h) {}
+    scoped_handle(const scoped_handle&) = delete;
+    scoped_handle& operator=(const scoped_handle&) = delete;
+    ~scoped_handle() {
+        if (valid()) CloseHandle(h_);
+    }
+    bool valid() const { return h_ != nullptr && h_ != INVALID_HANDLE_VALUE; }
+    HANDLE get() const { return h_; }
+
+private:
+    HANDLE h_;
+};
+
+// A directory search of FindFirstFile*.
+class scoped_find {
+public:
+    explicit scoped_find(HANDLE h) : h_(h) {}
+    scoped_find(const scoped_find&) = delete;
+    scoped_find& operator=(const scoped_find&) = delete;
+    ~scoped_find() {
+        if (valid()) FindClose(h_);
+    }
+    bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
+    HANDLE get() const { return h_; }
+
+private:
+    HANDLE h_;
+};
+
+// An open registry key.
+class scoped_reg_key {
+public:
+    scoped_reg_key() = default;
+    scoped_reg_key(const scoped_reg_key&) = delete;
+    scoped_reg_key& operator=(const scoped_reg_key&) = delete;
+    ~scoped_reg_key() {
         if (key_) RegCloseKey(key_);
     }
     HKEY get() const { return key_; }
@@ -21,22 +54,22 @@ private:
     HKEY key_ = nullptr;
 };
 
-// A COM interface pointer, released when the owner goes.
+// A COM interface pointer.
 template <typename T>
-class ComPtr {
+class com_ptr {
 public:
-    ComPtr() = default;
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    ComPtr(ComPtr&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
-    ComPtr& operator=(ComPtr&& other) noexcept {
+    com_ptr() = default;
+    com_ptr(const com_ptr&) = delete;
+    com_ptr& operator=(const com_ptr&) = delete;
+    com_ptr(com_ptr&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
+    com_ptr& operator=(com_ptr&& other) noexcept {
         if (this != &other) {
             if (p_) p_->Release();
             p_ = std::exchange(other.p_, nullptr);
         }
         return *this;
     }
-    ~ComPtr() {
+    ~com_ptr() {
         if (p_) p_->Release();
     }
     T* get() const { return p_; }

@@ -6,37 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "system/scoped_win.h"
 #include "uninstall/self_removal.h"
 
 namespace {
-
-class scoped_find {
-public:
-    explicit scoped_find(HANDLE h) : h_(h) {}
-    ~scoped_find() {
-        if (h_ != INVALID_HANDLE_VALUE) FindClose(h_);
-    }
-    scoped_find(const scoped_find&) = delete;
-    scoped_find& operator=(const scoped_find&) = delete;
-    HANDLE get() const { return h_; }
-
-private:
-    HANDLE h_;
-};
-
-class scoped_file {
-public:
-    explicit scoped_file(HANDLE h) : h_(h) {}
-    ~scoped_file() {
-        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-    }
-    scoped_file(const scoped_file&) = delete;
-    scoped_file& operator=(const scoped_file&) = delete;
-    HANDLE get() const { return h_; }
-
-private:
-    HANDLE h_;
-};
 
 // The number behind CP_THREAD_ACP: needed to pick valid conversion flags and to
 // tell cmd which code page the script is in.
@@ -172,7 +145,7 @@ int WriteNarrowTextFile(const std::wstring& path, const std::wstring& text) {
     bool exact = true;
     const std::string bytes = to_code_page(thread_ansi_code_page(), text, exact);
     // The wide path opens every file name, also one the code page cannot spell.
-    scoped_file file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+    scoped_handle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                  nullptr));
     if (file.get() == INVALID_HANDLE_VALUE) return -1;
     DWORD written = 0;
