@@ -32,6 +32,9 @@ if(WIN_TESTS)
   target_link_options(e2e_hold_file PRIVATE -municode)
   add_executable(bench_uninstall_deleter bench/bench_uninstall_deleter_win.cpp)
   target_link_options(bench_uninstall_deleter PRIVATE -municode)
+  add_executable(bench_uninstall_worker bench/bench_uninstall_worker_win.cpp)
+  target_link_options(bench_uninstall_worker PRIVATE -municode)
+  target_link_libraries(bench_uninstall_worker PRIVATE uninst_wizard)
 endif()
 
 # The wizard window and the uninstall procedure, linked into the executable.
