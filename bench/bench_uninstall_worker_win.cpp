@@ -33,7 +33,7 @@ int wmain(int argc, wchar_t** argv) {
     LARGE_INTEGER freq, t0, t1;
     QueryPerformanceFrequency(&freq);
     QueryPerformanceCounter(&t0);
-    removal_job job;
+    RemovalJob job;
     job.uninst_dir = argv[1];
     null_view view;
     RunRemoval(job, view);

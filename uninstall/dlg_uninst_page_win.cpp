@@ -152,7 +152,7 @@ void CDlgUninstPage::StartUninstall() {
     SendDeviceReport(GetStatLogUrl(), guid, GetChannelId(), s.sub_channel_id, s.ad_id, kDeviceReportType);
 
     const std::string app_data = reg_read_string(s.register_key, "AppData");
-    auto job = std::make_unique<removal_job>();
+    auto job = std::make_unique<RemovalJob>();
     job->uninst_dir = uninst_dir;
     job->resource_dir_override = app_data;
     job->protected_dirs = QueryProtectedFolders();
@@ -168,7 +168,7 @@ void CDlgUninstPage::StartUninstall() {
         // No thread to be had: remove on this thread rather than leave the
         // user on the reasons page with a started uninstallation. The
         // changes queue up and show once the procedure returns.
-        removal_job inline_job;
+        RemovalJob inline_job;
         inline_job.uninst_dir = uninst_dir;
         inline_job.resource_dir_override = app_data;
         inline_job.protected_dirs = QueryProtectedFolders();

@@ -36,7 +36,7 @@ void remove_caught(file_util& fu, const std::string& path) {
 
 // True when the folder `dir` (narrow) may be emptied; a path that does not
 // convert names nothing we can check, so it is refused.
-bool narrow_folder_is_safe(file_util& fu, const removal_job& job, const std::string& dir) {
+bool narrow_folder_is_safe(file_util& fu, const RemovalJob& job, const std::string& dir) {
     std::wstring wide;
     try {
         wide = fu.to_wide(dir);
@@ -68,7 +68,7 @@ bool PathContains(const std::string& haystack, const std::string& needle) {
     return haystack.find(needle) != std::string::npos;
 }
 
-void RunRemoval(const removal_job& job, removal_view& view) {
+void RunRemoval(const RemovalJob& job, removal_view& view) {
     view.set_page_visible(page::reasons, false);
     view.set_page_visible(page::progress, true);
 

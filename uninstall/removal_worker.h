@@ -32,7 +32,7 @@ public:
     virtual void finished() = 0;
 };
 
-struct removal_job {
+struct RemovalJob {
     std::wstring uninst_dir;            // the installation folder, no trailing backslash
     std::string resource_dir_override;  // the "AppData" value, narrow, possibly empty
     // Folders that must never be emptied (see MayEmptyFolder).
@@ -51,4 +51,4 @@ bool PathContains(const std::string& haystack, const std::string& needle);
 
 // Runs the whole removal on the calling thread. Never throws: a file-system
 // error ends only the step that hit it.
-void RunRemoval(const removal_job& job, removal_view& view);
+void RunRemoval(const RemovalJob& job, removal_view& view);

@@ -100,8 +100,8 @@ protected:
         return out;
     }
 
-    removal_job job_for(const std::string& install, const std::string& override_dir = "") const {
-        removal_job job;
+    RemovalJob job_for(const std::string& install, const std::string& override_dir = "") const {
+        RemovalJob job;
         job.uninst_dir = wide(install);
         job.resource_dir_override = override_dir.empty() ? "" : narrow(override_dir);
         return job;
@@ -268,7 +268,7 @@ TEST_F(RemovalTest, KeptResourcesDeeperInsideSurviveTheirParentFolder) {
     make_file("inst/data/res/r.dat");
     recording_view v;
     v.keep_answer = true;
-    removal_job job = job_for("inst");
+    RemovalJob job = job_for("inst");
     // Written as Windows writes it, so its text matches the listed paths.
     job.resource_dir_override = narrow("inst") + "\\data\\res";
     RunRemoval(job, v);
@@ -294,7 +294,7 @@ TEST_F(RemovalTest, ResourcePathInOtherCaseCountsAsOutside) {
     make_file("Inst/a.txt");
     make_file("inst/assetbundleres/r.dat");  // another folder on a case-sensitive disk
     recording_view v;
-    removal_job job = job_for("Inst", "inst/assetbundleres");
+    RemovalJob job = job_for("Inst", "inst/assetbundleres");
     RunRemoval(job, v);
     EXPECT_EQ(v.questions, 1);
     // Outside and removed: the folder as a whole goes in the final pass.
@@ -320,7 +320,7 @@ TEST_F(RemovalTest, ProtectedInstallationFolderIsLeftAlone) {
         make_file("inst/Desktop/note.txt");
         make_file("inst/assetbundleres/r.dat");
         recording_view v;
-        removal_job job = job_for(r.install, "");
+        RemovalJob job = job_for(r.install, "");
         job.resource_dir_override = narrow("inst/assetbundleres");
         for (const auto& p : r.protected_rel) job.protected_dirs.push_back(wide(p));
         const auto before = remaining();
@@ -342,7 +342,7 @@ TEST_F(RemovalTest, ProtectedResourceFolderIsNeverRemoved) {
         make_file("profile/cache.dat");
         recording_view v;
         v.keep_answer = keep;
-        removal_job job = job_for("inst", "profile");
+        RemovalJob job = job_for("inst", "profile");
         job.protected_dirs = {wide("profile/Documents")};
         RunRemoval(job, v);
         EXPECT_TRUE(fs::exists(root / "profile/Documents/thesis.doc"));
@@ -357,7 +357,7 @@ TEST_F(RemovalTest, ProtectedResourceFolderIsNeverRemoved) {
 TEST_F(RemovalTest, CanonicalFormIsUsedForTheComparison) {
     make_file("inst/a.txt");
     recording_view v;
-    removal_job job = job_for("inst");
+    RemovalJob job = job_for("inst");
     job.protected_dirs = {L"C:\\WINDOWS"};
     job.canonical = [](const std::wstring&) { return std::wstring(L"C:\\WINDOWS"); };
     RunRemoval(job, v);
