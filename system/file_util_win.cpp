@@ -94,6 +94,12 @@ DWORD attributes_of(const char* what, const std::wstring& path) {
 // everything went.
 bool remove_tree(const std::wstring& path) {
     const std::wstring p = api_path(path);
+    // Nearly everything an uninstallation removes is a plain file or an empty
+    // folder: try those first and look closer only when both fail. DeleteFileW
+    // refuses folders (also links to folders) and read-only files and removes
+    // a link to a file as a link; RemoveDirectoryW refuses files and folders
+    // that are not empty and removes a link to a folder as a link.
+    if (DeleteFileW(p.c_str()) || RemoveDirectoryW(p.c_str())) return true;
     DWORD attrs = GetFileAttributesW(p.c_str());
     if (attrs == INVALID_FILE_ATTRIBUTES) return not_found(GetLastError());
     if (attrs & FILE_ATTRIBUTE_READONLY) {

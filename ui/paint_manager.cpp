@@ -617,7 +617,16 @@ void CPaintManagerUI::OnSize(int, int) {
 void CPaintManagerUI::OnLayeredTimer(bool minimized) {
     if (!m_bLayered || minimized) return;
     if (!IsPaintPending()) return;
-    Paint(m_rcLayeredUpdate);
+    // Handing a layered frame to the system can cost milliseconds (the whole
+    // window goes each time), so a stream of changes is presented at most
+    // every kLayeredFrameSpacingMs; the area keeps collecting meanwhile. A
+    // change after a quiet spell still shows on the next tick.
+    const uint32_t now = m_platform ? m_platform->tick_count() : 0;
+    if (m_bLayeredPainted && now - m_layeredPaintTick < kLayeredFrameSpacingMs) return;
+    if (Paint(m_rcLayeredUpdate)) {
+        m_bLayeredPainted = true;
+        m_layeredPaintTick = now;
+    }
 }
 
 void CPaintManagerUI::OnPaint(const ui_rect& area) {

@@ -192,9 +192,16 @@ public:
     void OnClose();
     // The client area changed size: the tree needs a new layout.
     void OnSize(int cx, int cy);
-    // The 10 ms layered tick: runs the paint pass when something is pending.
-    // minimized: the window is minimized (then nothing is painted).
+    // The 10 ms layered tick: runs the paint pass when something is pending
+    // and the last pass is at least kLayeredFrameSpacingMs old (by the
+    // platform's tick count). minimized: the window is minimized (then nothing
+    // is painted).
     void OnLayeredTimer(bool minimized = false);
+    // The shortest time between two layered paint passes on the timer: about
+    // 30 frames a second at most, so a window whose controls change thousands
+    // of times a second still repaints well within every 50 ms while the
+    // presentation leaves the UI thread mostly free.
+    static constexpr uint32_t kLayeredFrameSpacingMs = 25;
     // A paint request of a non-layered window for the area.
     void OnPaint(const ui_rect& area);
     // The window lost the keyboard focus.
@@ -273,4 +280,6 @@ private:
     std::vector<uint32_t> m_layeredBase;   // the layered image drawn over the client size
     ui_size m_layeredBaseSize;
     size_t m_paintCount = 0;
+    bool m_bLayeredPainted = false;   // a timer pass has presented; m_layeredPaintTick is its time
+    uint32_t m_layeredPaintTick = 0;
 };

@@ -22,13 +22,14 @@ bool ui_task_queue::post(task change) {
     return true;
 }
 
-size_t ui_task_queue::run_pending() {
+size_t ui_task_queue::run_pending(after_batch then) {
     std::deque<task> batch;
     {
         std::lock_guard<std::mutex> hold(lock_);
         batch.swap(tasks_);
-        // From here on a post needs a new wake-up: this call no longer sees it.
-        wake_pending_ = false;
+        // From here on a post needs a new wake-up (this call no longer sees it),
+        // unless the caller polls again and this batch had something to run.
+        wake_pending_ = then == after_batch::poll && !batch.empty();
     }
     // Run without the lock: a change may take its time (or post) while workers
     // keep posting.

@@ -8,7 +8,10 @@
 //
 // Wake-ups are coalesced: while one is outstanding, further posts only append,
 // so a worker that posts thousands of changes while the UI thread is busy puts
-// one message into the UI thread's queue, not thousands.
+// one message into the UI thread's queue, not thousands. While changes keep
+// coming, the UI thread may also switch from being woken to polling (see
+// after_batch::poll): a worker that posts a change per file then costs the
+// system one wake-up per burst instead of one per change.
 #pragma once
 
 #include <atomic>
@@ -36,10 +39,20 @@ public:
     // queue is closed or when given an empty task.
     bool post(task change);
 
+    // What the UI thread does about the changes posted after a batch.
+    enum class after_batch {
+        wake,  // the next post wakes it again
+        // It runs the queue again soon by itself (on a timer) and posts send no
+        // wake-up meanwhile; a call that finds the queue empty returns 0 and
+        // hands back to wake-ups, so the caller then stops polling.
+        poll,
+    };
+
     // UI thread. Runs every change posted before the call, in order, and returns
     // how many ran. Changes posted meanwhile (also by the changes themselves)
-    // wait for the next wake-up, so a busy worker cannot keep the UI thread here.
-    size_t run_pending();
+    // wait for the next wake-up or poll, so a busy worker cannot keep the UI
+    // thread here.
+    size_t run_pending(after_batch then = after_batch::wake);
 
     // Any thread. Drops the changes not yet run and refuses further posts; no
     // wake-up is in progress when it returns. Returns how many changes it

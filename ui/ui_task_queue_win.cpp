@@ -56,14 +56,28 @@ bool ui_task_window::post(ui_task_queue::task change) {
     return queue_.post(std::move(change));
 }
 
+void ui_task_window::run_and_poll(HWND hwnd, bool from_timer) {
+    const size_t ran = queue_.run_pending(ui_task_queue::after_batch::poll);
+    if (ran == 0) {
+        // Back to wake-ups (the queue cleared its flag when it found nothing).
+        if (from_timer) KillTimer(hwnd, poll_timer_id);
+        return;
+    }
+    if (!from_timer && SetTimer(hwnd, poll_timer_id, poll_period_ms, nullptr) == 0) {
+        // No timer: nobody would run what the workers post next, so go back to
+        // wake-ups now (this also runs what was posted meanwhile).
+        queue_.run_pending(ui_task_queue::after_batch::wake);
+    }
+}
+
 LRESULT CALLBACK ui_task_window::window_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     if (msg == WM_NCCREATE) {
         auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    } else if (msg == wake_message) {
+    } else if (msg == wake_message || (msg == WM_TIMER && wparam == poll_timer_id)) {
         auto* self = reinterpret_cast<ui_task_window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
         if (self != nullptr) {
-            self->queue_.run_pending();
+            self->run_and_poll(hwnd, msg == WM_TIMER);
         }
         return 0;
     } else if (msg == WM_NCDESTROY) {

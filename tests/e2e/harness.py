@@ -199,9 +199,10 @@ class Wine:
                 g[k] = int(v)
         return g if "X" in g else None
 
-    def screenshot(self, path=None):
+    def screenshot(self, path=None, area=None):
         """The screen, read straight from the X server (fast enough to poll);
-        also saved as PNG when path is given."""
+        also saved as PNG when path is given. `area` (left, top, width,
+        height) reads only that part."""
         if path:
             os.makedirs(os.path.dirname(path), exist_ok=True)
             xwd = subprocess.run(["xwd", "-root", "-silent"], env=self.x_env, stdout=subprocess.PIPE,
@@ -209,7 +210,7 @@ class Wine:
             subprocess.run(["convert", "xwd:-", path], input=xwd, check=True)
         if self._x is None:
             self._x = XScreen(self.env["DISPLAY"])
-        return self._x.grab()
+        return self._x.grab(*area) if area else self._x.grab()
 
 
 class _XImage(ctypes.Structure):
@@ -243,8 +244,12 @@ class XScreen:
         self.width = x.XDisplayWidth(self.dpy, 0)
         self.height = x.XDisplayHeight(self.dpy, 0)
 
-    def grab(self):
-        img = self.x.XGetImage(self.dpy, self.root, 0, 0, self.width, self.height, 0xFFFFFFFF, 2)  # ZPixmap
+    def grab(self, left=0, top=0, width=None, height=None):
+        """The screen, or only the given area of it (cheap enough to poll at a
+        high rate); pixels are read by screen coordinates, None outside."""
+        width = self.width - left if width is None else width
+        height = self.height - top if height is None else height
+        img = self.x.XGetImage(self.dpy, self.root, left, top, width, height, 0xFFFFFFFF, 2)  # ZPixmap
         if not img:
             raise RuntimeError("XGetImage failed")
         im = img.contents
@@ -258,7 +263,9 @@ class XScreen:
         shifts = [(m & -m).bit_length() - 1 for m in masks]
 
         def read(x, y):
-            i = y * bpl + x * step
+            if not (left <= x < left + width and top <= y < top + height):
+                return None
+            i = (y - top) * bpl + (x - left) * step
             v = int.from_bytes(data[i:i + step], "little" if little else "big")
             return tuple((v & m) >> sh for m, sh in zip(masks, shifts))
         return self.width, self.height, read
@@ -429,6 +436,11 @@ def xml_escape(s):
     return s.replace("&", "&amp;").replace("<", "&lt;").replace(">", "&gt;").replace('"', "&quot;")
 
 
+# A pixel of the red OK button, which only the finish page shows (window
+# coordinates).
+FINISH_PIXEL = (647 + 10, 255 + 12)
+
+
 def rgb_at(shot, x, y):
     w, h, read = shot
     if not (0 <= x < w and 0 <= y < h):
@@ -506,7 +518,7 @@ class Wizard:
         if c and c[0] > 200 and 90 < c[1] < 200 and c[2] < 90:
             return "reasons"
         # The red OK button is only on the finish page.
-        f = px(647 + 10, 255 + 12)
+        f = px(*FINISH_PIXEL)
         if f and f[0] > 150 and f[1] < 100 and f[2] < 100:
             return "finish"
         # The bar's track, dark until the bar is full, on the blue-grey panel.

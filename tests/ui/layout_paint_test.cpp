@@ -6,6 +6,7 @@
 #include "ui/render.h"
 
 #include <climits>
+#include <vector>
 
 namespace {
 
@@ -192,6 +193,50 @@ TEST_F(LayoutPaint, NothingPendingMeansNoPainting) {
     tick();
     EXPECT_EQ(pm->GetPaintCount(), passes + 1);
     EXPECT_EQ(pm->GetImageLoadCount(), loads);   // images come from the cache
+}
+
+TEST_F(LayoutPaint, AStreamOfChangesIsPaintedAtMostEverySpacing) {
+    open();
+    show_page(L"background_two");
+    tick();
+    auto* bar = find_as<CProgressUI>(L"prgUninst");
+    const uint32_t spacing = CPaintManagerUI::kLayeredFrameSpacingMs;
+    // A change per 10 ms tick for a while, as during a removal: the ticks whose
+    // time since the last pass is shorter than the spacing paint nothing, and
+    // no two passes are further apart than the spacing plus one tick.
+    std::vector<uint32_t> painted_at;
+    for (int i = 1; i <= 60; ++i) {
+        bar->SetValue(i);
+        platform->ticks += 10;
+        const size_t before = pm->GetPaintCount();
+        pm->OnLayeredTimer();
+        if (pm->GetPaintCount() != before) painted_at.push_back(platform->ticks);
+    }
+    ASSERT_GE(painted_at.size(), 2u);
+    for (size_t i = 1; i < painted_at.size(); ++i) {
+        EXPECT_GE(painted_at[i] - painted_at[i - 1], spacing);
+        EXPECT_LE(painted_at[i] - painted_at[i - 1], spacing + 10);
+    }
+    // What was skipped was kept: the next due pass shows the latest value.
+    platform->ticks += spacing;
+    tick();
+    EXPECT_FALSE(pm->IsPaintPending());
+    EXPECT_EQ(bar->FillRect().width(), 828 * 60 / 100);
+    EXPECT_EQ(pixel(82 + 828 * 60 / 100 - 1, 235), kBar);
+
+    // After a quiet spell a single change is painted on the very next tick.
+    platform->ticks += 1000;
+    bar->SetValue(10);
+    const size_t before = pm->GetPaintCount();
+    platform->ticks += 10;
+    pm->OnLayeredTimer();
+    EXPECT_EQ(pm->GetPaintCount(), before + 1);
+    // And one right after it waits for the spacing.
+    bar->SetValue(11);
+    platform->ticks += 10;
+    pm->OnLayeredTimer();
+    EXPECT_EQ(pm->GetPaintCount(), before + 1);
+    EXPECT_TRUE(pm->IsPaintPending());
 }
 
 TEST_F(LayoutPaint, ProgressFillsInProportionToItsValue) {

@@ -49,8 +49,11 @@ protected:
     T* find_as(const wchar_t* name) const { return static_cast<T*>(find(name)); }
     // Hides page one and shows the named page.
     void show_page(const wchar_t* name);
-    // The layered tick: paints what is pending.
-    void tick() { pm->OnLayeredTimer(); }
+    // A layered tick far enough from the last one to paint what is pending.
+    void tick() {
+        platform->ticks += CPaintManagerUI::kLayeredFrameSpacingMs;
+        pm->OnLayeredTimer();
+    }
 
     static scratch_dir* dir_;
     static std::vector<uint8_t>* archive_;

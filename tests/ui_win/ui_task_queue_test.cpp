@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -163,6 +164,78 @@ TEST(UiTaskQueue, OneWakeUpPerBatch) {
     // After the drain, the next post wakes again.
     ASSERT_TRUE(queue.post([] {}));
     EXPECT_EQ(wakes, 2);
+}
+
+TEST(UiTaskQueue, WhilePollingPostsSendNoWakeUpsUntilAPollFindsNothing) {
+    using after = ui_task_queue::after_batch;
+    int wakes = 0;
+    ui_task_queue queue([&] { ++wakes; return true; });
+    std::vector<int> order;
+    ASSERT_TRUE(queue.post([&] { order.push_back(0); }));
+    EXPECT_EQ(wakes, 1);
+    EXPECT_EQ(queue.run_pending(after::poll), 1u);
+    // The UI thread polls now: a burst of posts wakes nobody.
+    for (int i = 1; i <= 100; ++i) {
+        ASSERT_TRUE(queue.post([&, i] { order.push_back(i); }));
+    }
+    EXPECT_EQ(wakes, 1);
+    EXPECT_EQ(queue.run_pending(after::poll), 100u);
+    // A poll that finds nothing hands back to wake-ups.
+    EXPECT_EQ(queue.run_pending(after::poll), 0u);
+    ASSERT_TRUE(queue.post([&] { order.push_back(101); }));
+    EXPECT_EQ(wakes, 2);
+    // A plain drain always hands back to wake-ups, even after a batch.
+    EXPECT_EQ(queue.run_pending(after::wake), 1u);
+    ASSERT_TRUE(queue.post([&] { order.push_back(102); }));
+    EXPECT_EQ(wakes, 3);
+    EXPECT_EQ(queue.run_pending(), 1u);
+    ASSERT_EQ(order.size(), 103u);
+    for (int i = 0; i <= 102; ++i) ASSERT_EQ(order[i], i);
+}
+
+TEST(UiTaskQueue, APollingUiThreadNeverStrandsAChange) {
+    // The UI thread runs as the hidden window does on Windows: woken, it drains
+    // and then polls every millisecond until a poll finds nothing. The worker
+    // posts in bursts with pauses around the poll period, so posts land just
+    // before, during and just after the poll that ends the polling. Each
+    // burst's last change must run without any later post to carry it.
+    using after = ui_task_queue::after_batch;
+    fake_ui_thread ui;
+    ui_task_queue queue([&] { return ui.wake(); });
+    std::vector<int> seen;  // UI thread only
+    std::atomic<int> last_run{-1};
+    std::thread ui_thread([&] {
+        while (ui.wait_for_wake()) {
+            while (queue.run_pending(after::poll) > 0) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        }
+    });
+    constexpr int kBursts = 200;
+    int next = 0;
+    for (int b = 0; b < kBursts; ++b) {
+        const int size = 1 + (b * 7) % 50;
+        for (int i = 0; i < size; ++i, ++next) {
+            const int value = next;
+            ASSERT_TRUE(queue.post([&, value] {
+                seen.push_back(value);
+                last_run = value;
+            }));
+        }
+        // Wait until this burst has run, with a bound only to report a hang.
+        const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (last_run.load() != next - 1 && std::chrono::steady_clock::now() < give_up) {
+            std::this_thread::yield();
+        }
+        ASSERT_EQ(last_run.load(), next - 1) << "burst " << b << " was stranded";
+        std::this_thread::sleep_for(std::chrono::microseconds((b % 5) * 400));
+    }
+    ui.stop();
+    ui_thread.join();
+    ASSERT_EQ(seen.size(), static_cast<size_t>(next));
+    for (int i = 0; i < next; ++i) ASSERT_EQ(seen[i], i);
+    // Most changes arrived while the UI thread polled.
+    EXPECT_LT(ui.wakes(), next);
 }
 
 TEST(UiTaskQueue, ChangePostedByAChangeRunsInTheNextBatch) {

@@ -76,10 +76,23 @@ TEST(UiTaskWindow, WakeUpsAreCoalescedIntoOneMessage) {
     }
     EXPECT_EQ(wake_messages, 1);
     EXPECT_EQ(sum, 500);
-    // A post after the drain wakes again.
+    // Right after a drain that found changes the window polls on its timer: a
+    // further post sends no wake message and still runs.
     ASSERT_TRUE(tasks.post([&sum] { sum += 1000; }));
+    EXPECT_FALSE(PeekMessageW(&msg, tasks.window(), ui_task_window::wake_message, ui_task_window::wake_message,
+                              PM_NOREMOVE));
     pump_until([&] { return sum == 1500; });
     EXPECT_EQ(sum, 1500);
+    // A poll that finds nothing stops the timer; the next post wakes again.
+    for (int i = 0; i < 5; ++i) {
+        Sleep(ui_task_window::poll_period_ms * 2);
+        while (PeekMessageW(&msg, tasks.window(), 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    }
+    ASSERT_TRUE(tasks.post([&sum] { sum += 1000; }));
+    EXPECT_TRUE(PeekMessageW(&msg, tasks.window(), ui_task_window::wake_message, ui_task_window::wake_message,
+                             PM_NOREMOVE));
+    pump_until([&] { return sum == 2500; });
+    EXPECT_EQ(sum, 2500);
 }
 
 BOOL CALLBACK close_message_box(HWND hwnd, LPARAM closed) {
