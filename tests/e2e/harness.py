@@ -244,6 +244,18 @@ class XScreen:
         self.width = x.XDisplayWidth(self.dpy, 0)
         self.height = x.XDisplayHeight(self.dpy, 0)
 
+    def raw(self, left, top, width, height):
+        """The bytes of an area of the screen as the server sends them; for
+        telling cheaply whether the area changed."""
+        img = self.x.XGetImage(self.dpy, self.root, left, top, width, height, 0xFFFFFFFF, 2)  # ZPixmap
+        if not img:
+            raise RuntimeError("XGetImage failed")
+        im = img.contents
+        data = ctypes.string_at(im.data, im.bytes_per_line * im.height)
+        self.x.XFree(im.data)
+        self.x.XFree(img)
+        return data
+
     def grab(self, left=0, top=0, width=None, height=None):
         """The screen, or only the given area of it (cheap enough to poll at a
         high rate); pixels are read by screen coordinates, None outside."""
