@@ -18,6 +18,9 @@ JsonValue CollectDeviceData();
 // The device report of this machine (CollectDeviceData runs once).
 std::string BuildDeviceReportJson(int32_t type, int32_t channel_id, int32_t sub_channel_id, int64_t ad_id,
                                   const std::string& guid);
+// The same from facts gathered before.
+std::string BuildDeviceReportJson(int32_t type, int32_t channel_id, int32_t sub_channel_id, int64_t ad_id,
+                                  const std::string& guid, const DeviceFacts& facts);
 
 // The uninstall feedback with this machine's MAC address.
 std::string BuildFeedbackJson(const std::string& result, const std::vector<std::string>& reason_texts,

@@ -45,7 +45,12 @@ JsonValue CollectDeviceData() { return BuildDeviceData(GatherDeviceFacts()); }
 
 std::string BuildDeviceReportJson(int32_t type, int32_t channel_id, int32_t sub_channel_id, int64_t ad_id,
                                   const std::string& guid) {
-    return BuildDeviceReportDocument(type, channel_id, sub_channel_id, ad_id, guid, CollectDeviceData());
+    return BuildDeviceReportJson(type, channel_id, sub_channel_id, ad_id, guid, GatherDeviceFacts());
+}
+
+std::string BuildDeviceReportJson(int32_t type, int32_t channel_id, int32_t sub_channel_id, int64_t ad_id,
+                                  const std::string& guid, const DeviceFacts& facts) {
+    return BuildDeviceReportDocument(type, channel_id, sub_channel_id, ad_id, guid, BuildDeviceData(facts));
 }
 
 std::string BuildFeedbackJson(const std::string& result, const std::vector<std::string>& reason_texts,

@@ -4,12 +4,20 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+
+#include "report/device_facts.h"
 
 // Posts the device report of this machine to `url`. Does nothing at all (no
 // probe, no document, no transfer) when the URL or the GUID is empty.
 void SendDeviceReport(const std::string& url, const std::string& guid, int32_t channel_id,
                       int32_t sub_channel_id, int64_t ad_id, int32_t type);
+// The same with the machine's facts from `facts`, which is called only when
+// the report is sent (for facts gathered ahead of time).
+void SendDeviceReport(const std::string& url, const std::string& guid, int32_t channel_id,
+                      int32_t sub_channel_id, int64_t ad_id, int32_t type,
+                      const std::function<DeviceFacts()>& facts);
 
 // Posts the user's reasons: one flag per check box and the check boxes' texts,
 // in check-box order, to the configured feedback address, with the "GUID" value

@@ -11,8 +11,14 @@
 
 void SendDeviceReport(const std::string& url, const std::string& guid, int32_t channel_id,
                       int32_t sub_channel_id, int64_t ad_id, int32_t type) {
+    SendDeviceReport(url, guid, channel_id, sub_channel_id, ad_id, type, GatherDeviceFacts);
+}
+
+void SendDeviceReport(const std::string& url, const std::string& guid, int32_t channel_id,
+                      int32_t sub_channel_id, int64_t ad_id, int32_t type,
+                      const std::function<DeviceFacts()>& facts) {
     if (url.empty() || guid.empty()) return;
-    PostJson(BuildDeviceReportJson(type, channel_id, sub_channel_id, ad_id, guid), url.c_str());
+    PostJson(BuildDeviceReportJson(type, channel_id, sub_channel_id, ad_id, guid, facts()), url.c_str());
 }
 
 void SendUninstallFeedbackReport(const bool (&selected)[8], const wchar_t (&texts)[8][50]) {

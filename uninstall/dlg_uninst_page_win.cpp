@@ -8,6 +8,7 @@
 
 #include "app/startup_win.h"
 #include "config/settings_store.h"
+#include "report/device_report.h"
 #include "report/reports.h"
 #include "system/registry.h"
 #include "system/shortcuts.h"
@@ -61,6 +62,10 @@ void CDlgUninstPage::InitWindow() {
     page_finish = m_pm.FindControl(L"background_thr");
     tasks_.create();
     SetIcon(IconIdForPlatform(GetPlatformName()));
+    // Only what StartUninstall would send: nothing is probed for an
+    // installation without a GUID or without a statistics address.
+    if (!GetStatLogUrl().empty() && !reg_read_string(settings().register_key, "GUID").empty())
+        device_facts_.start(GatherDeviceFacts);
 }
 
 void CDlgUninstPage::Notify(TNotifyUI& msg) {
@@ -149,7 +154,8 @@ void CDlgUninstPage::SendUninstallFeedback() { SendUninstallFeedbackReport(reaso
 void CDlgUninstPage::StartUninstall() {
     const settings_store& s = settings();
     const std::string guid = reg_read_string(s.register_key, "GUID");
-    SendDeviceReport(GetStatLogUrl(), guid, GetChannelId(), s.sub_channel_id, s.ad_id, kDeviceReportType);
+    SendDeviceReport(GetStatLogUrl(), guid, GetChannelId(), s.sub_channel_id, s.ad_id, kDeviceReportType,
+                     [this] { return device_facts_.take(GatherDeviceFacts); });
 
     const std::string app_data = reg_read_string(s.register_key, "AppData");
     auto job = std::make_unique<RemovalJob>();
@@ -195,5 +201,8 @@ void CDlgUninstPage::RunFinishSequence() {
         hold.unlock();
         LaunchSelfRemoval(uninst_dir, remove_install_dir.load());
     }
+    // Not while the facts are still being gathered: ending the process under
+    // a thread inside the system's graphics libraries is asking for trouble.
+    device_facts_.wait();
     ExitProcess(0);
 }

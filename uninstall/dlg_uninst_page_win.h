@@ -11,7 +11,9 @@
 #include <mutex>
 #include <string>
 
+#include "report/device_facts.h"
 #include "ui/ui_task_queue_win.h"
+#include "uninstall/background_result.h"
 #include "ui/window_impl_base_win.h"
 #include "uninstall/removal_worker.h"
 
@@ -64,6 +66,9 @@ private:
     [[noreturn]] void RunFinishSequence();
 
     ui_task_window tasks_;
+    // The machine's facts for the device report, gathered while the first page
+    // shows (the first probes take a noticeable while on some systems).
+    background_result<DeviceFacts> device_facts_;
     // From StartUninstall until the worker's last step: closing is refused.
     std::atomic<bool> removing_{false};
     std::mutex done_lock_;

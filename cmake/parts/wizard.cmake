@@ -10,7 +10,7 @@ if(TARGET uninst_fileutil)
 
   uninst_gtest(NAME wizard_tests
     SOURCES tests/wizard/removal_worker_test.cpp tests/wizard/install_safety_test.cpp
-            tests/wizard/wizard_rules_test.cpp
+            tests/wizard/wizard_rules_test.cpp tests/wizard/background_result_test.cpp
     LIBS uninst_wizard
     LABELS wizard)
 endif()
