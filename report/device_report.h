@@ -15,10 +15,7 @@ DeviceFacts GatherDeviceFacts();
 // The device-data object of this machine.
 JsonValue CollectDeviceData();
 
-// The device report of this machine (CollectDeviceData runs once).
-std::string BuildDeviceReportJson(int32_t type, int32_t channel_id, int32_t sub_channel_id, int64_t ad_id,
-                                  const std::string& guid);
-// The same from facts gathered before.
+// The device report of this machine from its facts (see GatherDeviceFacts).
 std::string BuildDeviceReportJson(int32_t type, int32_t channel_id, int32_t sub_channel_id, int64_t ad_id,
                                   const std::string& guid, const DeviceFacts& facts);
 

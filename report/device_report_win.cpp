@@ -44,11 +44,6 @@ DeviceFacts GatherDeviceFacts() {
 JsonValue CollectDeviceData() { return BuildDeviceData(GatherDeviceFacts()); }
 
 std::string BuildDeviceReportJson(int32_t type, int32_t channel_id, int32_t sub_channel_id, int64_t ad_id,
-                                  const std::string& guid) {
-    return BuildDeviceReportJson(type, channel_id, sub_channel_id, ad_id, guid, GatherDeviceFacts());
-}
-
-std::string BuildDeviceReportJson(int32_t type, int32_t channel_id, int32_t sub_channel_id, int64_t ad_id,
                                   const std::string& guid, const DeviceFacts& facts) {
     return BuildDeviceReportDocument(type, channel_id, sub_channel_id, ad_id, guid, BuildDeviceData(facts));
 }

@@ -9,8 +9,12 @@
 
 #include "report/device_facts.h"
 
+// Whether SendDeviceReport sends anything for this address and GUID (both
+// must be non-empty).
+bool DeviceReportWillBeSent(const std::string& url, const std::string& guid);
+
 // Posts the device report of this machine to `url`. Does nothing at all (no
-// probe, no document, no transfer) when the URL or the GUID is empty.
+// probe, no document, no transfer) unless DeviceReportWillBeSent.
 void SendDeviceReport(const std::string& url, const std::string& guid, int32_t channel_id,
                       int32_t sub_channel_id, int64_t ad_id, int32_t type);
 // The same with the machine's facts from `facts`, which is called only when

@@ -9,6 +9,10 @@
 #include "report/wide_to_utf8.h"
 #include "system/registry.h"
 
+bool DeviceReportWillBeSent(const std::string& url, const std::string& guid) {
+    return !url.empty() && !guid.empty();
+}
+
 void SendDeviceReport(const std::string& url, const std::string& guid, int32_t channel_id,
                       int32_t sub_channel_id, int64_t ad_id, int32_t type) {
     SendDeviceReport(url, guid, channel_id, sub_channel_id, ad_id, type, GatherDeviceFacts);
@@ -17,7 +21,7 @@ void SendDeviceReport(const std::string& url, const std::string& guid, int32_t c
 void SendDeviceReport(const std::string& url, const std::string& guid, int32_t channel_id,
                       int32_t sub_channel_id, int64_t ad_id, int32_t type,
                       const std::function<DeviceFacts()>& facts) {
-    if (url.empty() || guid.empty()) return;
+    if (!DeviceReportWillBeSent(url, guid)) return;
     PostJson(BuildDeviceReportJson(type, channel_id, sub_channel_id, ad_id, guid, facts()), url.c_str());
 }
 

@@ -62,9 +62,9 @@ void CDlgUninstPage::InitWindow() {
     page_finish = m_pm.FindControl(L"background_thr");
     tasks_.create();
     SetIcon(IconIdForPlatform(GetPlatformName()));
-    // Only what StartUninstall would send: nothing is probed for an
+    // Only for a report StartUninstall would send: nothing is probed for an
     // installation without a GUID or without a statistics address.
-    if (!GetStatLogUrl().empty() && !reg_read_string(settings().register_key, "GUID").empty())
+    if (DeviceReportWillBeSent(GetStatLogUrl(), reg_read_string(settings().register_key, "GUID")))
         device_facts_.start(GatherDeviceFacts);
 }
 

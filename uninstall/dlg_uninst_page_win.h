@@ -13,8 +13,8 @@
 
 #include "report/device_facts.h"
 #include "ui/ui_task_queue_win.h"
-#include "uninstall/background_result.h"
 #include "ui/window_impl_base_win.h"
+#include "uninstall/background_result.h"
 #include "uninstall/removal_worker.h"
 
 class CDlgUninstPage : public WindowImplBase {

@@ -212,6 +212,13 @@ class Wine:
             self._x = XScreen(self.env["DISPLAY"])
         return self._x.grab(*area) if area else self._x.grab()
 
+    def screen_bytes(self, area):
+        """The raw bytes of an area (left, top, width, height) of the screen,
+        for telling cheaply whether it changed."""
+        if self._x is None:
+            self._x = XScreen(self.env["DISPLAY"])
+        return self._x.raw(*area)
+
 
 class _XImage(ctypes.Structure):
     _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int), ("xoffset", ctypes.c_int),
