@@ -27,11 +27,19 @@ void list_directories_caught(file_util& fu, const std::string& dir, path_list& o
     }
 }
 
-void remove_caught(file_util& fu, const std::string& path) {
+bool remove_caught(file_util& fu, const std::string& path) {
     try {
-        fu.remove_all(path);
+        return fu.remove_all(path);
     } catch (const std::exception&) {
+        return false;
     }
+}
+
+// True when `path` lies below the folder `dir` (same spelling, as both come
+// from one listing).
+bool lies_below(const std::string& path, const std::string& dir) {
+    return !dir.empty() && path.size() > dir.size() + 1 && path.compare(0, dir.size(), dir) == 0 &&
+           (path[dir.size()] == '\\' || path[dir.size()] == '/');
 }
 
 // True when the folder `dir` (narrow) may be emptied; a path that does not
@@ -133,6 +141,11 @@ void RunRemoval(const RemovalJob& job, removal_view& view) {
     }
     paths.clear();
     list_directories_caught(*fu, install_dir, paths);
+    // The listing puts each folder before its contents, so removing a folder
+    // whole takes the entries that follow it with it. Those are still shown,
+    // but not asked for again: on a large installation the futile attempts
+    // cost as much as the folders' real removal.
+    std::string removed_whole;
     for (const auto& d : paths) {
         if (inside_keep) {
             if (resource_dir.empty() || PathContains(d, resource_dir)) continue;
@@ -140,7 +153,8 @@ void RunRemoval(const RemovalJob& job, removal_view& view) {
             if (PathContains(resource_dir, d + "\\") || PathContains(resource_dir, d + "/")) continue;
         }
         view.show_current_file(d);
-        remove_caught(*fu, d);
+        if (lies_below(d, removed_whole)) continue;
+        removed_whole = remove_caught(*fu, d) ? d : std::string();
     }
     show_finish_page(view);
 

@@ -388,7 +388,10 @@ public:
         if (p == fail_exists) fail("exists", p);
         return inner->exists(p);
     }
+    std::vector<std::string> remove_calls;  // every narrow remove_all, in order
+
     bool remove_all(const std::string& p) override {
+        remove_calls.push_back(p);
         if (p == fail_remove) fail("remove_all", p);
         return inner->remove_all(p);
     }
@@ -432,6 +435,47 @@ TEST_F(RemovalErrorTest, ErrorOnOneFileSkipsOnlyThatFile) {
     expect_frame(v);
     EXPECT_EQ(remaining(), (std::set<std::string>{"inst", "inst/b.txt"}));
     EXPECT_EQ(v.progress, (std::vector<int>{33, 66, 100}));
+}
+
+TEST_F(RemovalErrorTest, FoldersGoneWithTheirParentAreShownButNotRemovedAgain) {
+    const std::string d1 = narrow("inst") + "\\d1";
+    const std::string d5 = narrow("inst") + "\\d5";
+    struct row {
+        const char* what;
+        std::string fail;                    // a folder whose removal fails
+        std::set<std::string> folders;       // the folders remove_all is asked for
+    };
+    const row rows[] = {
+        {"all go", "", {d1, d5}},
+        // The parent stays, so what lies below it is still tried (and goes).
+        {"parent fails", d1, {d1, d1 + "\\d2", d1 + "\\d4", d5}},
+    };
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.what);
+        make_file("inst/a.txt");
+        make_file("inst/d1/d2/d3/x.txt");
+        make_file("inst/d1/d4/y.txt");
+        make_dir("inst/d5/d6");
+        failing.fail_remove = r.fail;
+        failing.remove_calls.clear();
+        recording_view v;
+        RunRemoval(job_for("inst"), v);
+        expect_frame(v);
+        // Siblings come in the file system's order; each folder is asked for once.
+        std::set<std::string> folders;
+        for (const auto& c : failing.remove_calls) {
+            if (c.find(".txt") == std::string::npos) {
+                EXPECT_TRUE(folders.insert(c).second) << c;
+            }
+        }
+        EXPECT_EQ(folders, r.folders);
+        // Every listed folder still shows on the label.
+        for (const char* d : {"\\d1", "\\d1\\d2", "\\d1\\d2\\d3", "\\d1\\d4", "\\d5", "\\d5\\d6"})
+            EXPECT_NE(std::find(v.labels.begin(), v.labels.end(), narrow("inst") + d), v.labels.end()) << d;
+        std::set<std::string> left{"inst"};
+        if (!r.fail.empty()) left.insert("inst/d1");
+        EXPECT_EQ(remaining(), left);
+    }
 }
 
 TEST_F(RemovalErrorTest, ErrorWhileListingFoldersRemovesNoMore) {
