@@ -615,14 +615,19 @@ void CPaintManagerUI::OnSize(int, int) {
 }
 
 void CPaintManagerUI::OnLayeredTimer(bool minimized) {
-    if (!m_bLayered || minimized) return;
-    if (!IsPaintPending()) return;
-    // Handing a layered frame to the system can cost milliseconds (the whole
-    // window goes each time), so a stream of changes is presented at most
-    // every kLayeredFrameSpacingMs; the area keeps collecting meanwhile. A
-    // change after a quiet spell still shows on the next tick.
+    if (!m_bLayered) return;
     const uint32_t now = m_platform ? m_platform->tick_count() : 0;
-    if (m_bLayeredPainted && now - m_layeredPaintTick < kLayeredFrameSpacingMs) return;
+    uint32_t period = m_bLayeredTicked ? now - m_layeredLastTick : kLayeredTickMs;
+    if (period == 0) period = kLayeredTickMs;
+    m_bLayeredTicked = true;
+    m_layeredLastTick = now;
+    if (minimized || !IsPaintPending()) return;
+    // Handing a layered frame to the system can cost milliseconds (the whole
+    // window goes each time), so a stream of changes is presented only on the
+    // last tick that keeps frames within kLayeredFrameGapMs; the area keeps
+    // collecting meanwhile. A change after a quiet spell still shows on the
+    // next tick.
+    if (m_bLayeredPainted && now - m_layeredPaintTick + period <= kLayeredFrameGapMs) return;
     if (Paint(m_rcLayeredUpdate)) {
         m_bLayeredPainted = true;
         m_layeredPaintTick = now;

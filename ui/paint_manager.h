@@ -192,16 +192,21 @@ public:
     void OnClose();
     // The client area changed size: the tree needs a new layout.
     void OnSize(int cx, int cy);
-    // The 10 ms layered tick: runs the paint pass when something is pending
-    // and the last pass is at least kLayeredFrameSpacingMs old (by the
-    // platform's tick count). minimized: the window is minimized (then nothing
-    // is painted).
+    // The 10 ms layered tick: runs the paint pass when something is pending,
+    // unless a pass ran so recently that the next tick still comes within
+    // kLayeredFrameGapMs of it (by the platform's tick count; the time since
+    // the previous tick stands for the time to the next). minimized: the
+    // window is minimized (then nothing is painted).
     void OnLayeredTimer(bool minimized = false);
-    // The shortest time between two layered paint passes on the timer: about
-    // 30 frames a second at most, so a window whose controls change thousands
-    // of times a second still repaints well within every 50 ms while the
-    // presentation leaves the UI thread mostly free.
-    static constexpr uint32_t kLayeredFrameSpacingMs = 25;
+    // A stream of changes is presented on the last tick that keeps passes
+    // within this many milliseconds of each other: every 40 ms with 10 ms
+    // ticks, every 31 ms with the 15.6 ms ticks of the system's default timer
+    // resolution. So a window whose controls change thousands of times a
+    // second repaints well within every 50 ms, while presenting (which hands
+    // the whole window to the system each time) leaves the UI thread mostly free.
+    static constexpr uint32_t kLayeredFrameGapMs = 40;
+    // The nominal tick, used until two ticks have been seen.
+    static constexpr uint32_t kLayeredTickMs = 10;
     // A paint request of a non-layered window for the area.
     void OnPaint(const ui_rect& area);
     // The window lost the keyboard focus.
@@ -282,4 +287,6 @@ private:
     size_t m_paintCount = 0;
     bool m_bLayeredPainted = false;   // a timer pass has presented; m_layeredPaintTick is its time
     uint32_t m_layeredPaintTick = 0;
+    bool m_bLayeredTicked = false;    // a tick has come; m_layeredLastTick is its time
+    uint32_t m_layeredLastTick = 0;
 };

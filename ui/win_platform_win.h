@@ -16,6 +16,10 @@
 // lacks it (the window then stays opaque).
 using UpdateLayeredWindowFn = BOOL(WINAPI*)(HWND, HDC, POINT*, SIZE*, HDC, POINT*, COLORREF, BLENDFUNCTION*, DWORD);
 UpdateLayeredWindowFn LookUpUpdateLayeredWindow();
+// UpdateLayeredWindowIndirect, which takes the area that changed; null when
+// the system lacks it (or lacks UpdateLayeredWindow).
+using UpdateLayeredWindowIndirectFn = BOOL(WINAPI*)(HWND, const UPDATELAYEREDWINDOWINFO*);
+UpdateLayeredWindowIndirectFn LookUpUpdateLayeredWindowIndirect();
 // Tests: behave as if the system had no UpdateLayeredWindow (false) or look it
 // up again (true).
 void SetLayeredWindowsAvailable(bool available);

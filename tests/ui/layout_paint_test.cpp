@@ -5,6 +5,7 @@
 #include "tests/ui/skin_fixture.h"
 #include "ui/render.h"
 
+#include <algorithm>
 #include <climits>
 #include <vector>
 
@@ -195,30 +196,40 @@ TEST_F(LayoutPaint, NothingPendingMeansNoPainting) {
     EXPECT_EQ(pm->GetImageLoadCount(), loads);   // images come from the cache
 }
 
-TEST_F(LayoutPaint, AStreamOfChangesIsPaintedAtMostEverySpacing) {
+TEST_F(LayoutPaint, AStreamOfChangesIsPaintedOnTheLastTickWithinTheFrameGap) {
     open();
     show_page(L"background_two");
     tick();
     auto* bar = find_as<CProgressUI>(L"prgUninst");
-    const uint32_t spacing = CPaintManagerUI::kLayeredFrameSpacingMs;
-    // A change per 10 ms tick for a while, as during a removal: the ticks whose
-    // time since the last pass is shorter than the spacing paint nothing, and
-    // no two passes are further apart than the spacing plus one tick.
-    std::vector<uint32_t> painted_at;
-    for (int i = 1; i <= 60; ++i) {
-        bar->SetValue(i);
-        platform->ticks += 10;
-        const size_t before = pm->GetPaintCount();
-        pm->OnLayeredTimer();
-        if (pm->GetPaintCount() != before) painted_at.push_back(platform->ticks);
-    }
-    ASSERT_GE(painted_at.size(), 2u);
-    for (size_t i = 1; i < painted_at.size(); ++i) {
-        EXPECT_GE(painted_at[i] - painted_at[i - 1], spacing);
-        EXPECT_LE(painted_at[i] - painted_at[i - 1], spacing + 10);
+    const uint32_t gap = CPaintManagerUI::kLayeredFrameGapMs;
+    // A change per tick for a while, as during a removal. Whatever the tick
+    // (10 ms here, 15-16 ms with the system's default timer resolution, or
+    // ticks slower than the gap), passes are never further apart than the gap
+    // or one tick, and no pass is left for a later tick that still comes
+    // within the gap.
+    struct row {
+        uint32_t tick;
+        uint32_t expected;  // the distance between passes
+    } rows[] = {{10, 40}, {15, 30}, {16, 32}, {20, 40}, {25, 25}, {50, 50}};
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.tick);
+        std::vector<uint32_t> painted_at;
+        for (int i = 1; i <= 60; ++i) {
+            bar->SetValue(i);
+            platform->ticks += r.tick;
+            const size_t before = pm->GetPaintCount();
+            pm->OnLayeredTimer();
+            if (pm->GetPaintCount() != before) painted_at.push_back(platform->ticks);
+        }
+        ASSERT_GE(painted_at.size(), 3u);
+        // From the second pass on the rhythm is set (the first follows the
+        // previous row's ticks).
+        for (size_t i = 2; i < painted_at.size(); ++i) {
+            EXPECT_EQ(painted_at[i] - painted_at[i - 1], r.expected);
+            EXPECT_LE(painted_at[i] - painted_at[i - 1], std::max(gap, r.tick));
+        }
     }
     // What was skipped was kept: the next due pass shows the latest value.
-    platform->ticks += spacing;
     tick();
     EXPECT_FALSE(pm->IsPaintPending());
     EXPECT_EQ(bar->FillRect().width(), 828 * 60 / 100);

@@ -51,7 +51,7 @@ protected:
     void show_page(const wchar_t* name);
     // A layered tick far enough from the last one to paint what is pending.
     void tick() {
-        platform->ticks += CPaintManagerUI::kLayeredFrameSpacingMs;
+        platform->ticks += CPaintManagerUI::kLayeredFrameGapMs;
         pm->OnLayeredTimer();
     }
 
