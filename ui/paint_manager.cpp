@@ -622,11 +622,11 @@ void CPaintManagerUI::OnLayeredTimer(bool minimized) {
     m_bLayeredTicked = true;
     m_layeredLastTick = now;
     if (minimized || !IsPaintPending()) return;
-    // Handing a layered frame to the system can cost milliseconds (the whole
-    // window goes each time), so a stream of changes is presented only on the
-    // last tick that keeps frames within kLayeredFrameGapMs; the area keeps
-    // collecting meanwhile. A change after a quiet spell still shows on the
-    // next tick.
+    // Handing a layered frame to the system can cost milliseconds (Wine
+    // rebuilds and blends a window-sized bitmap each time), so a stream of
+    // changes is presented only on the last tick that keeps frames within
+    // kLayeredFrameGapMs; the area keeps collecting meanwhile. A change after
+    // a quiet spell still shows on the next tick.
     if (m_bLayeredPainted && now - m_layeredPaintTick + period <= kLayeredFrameGapMs) return;
     if (Paint(m_rcLayeredUpdate)) {
         m_bLayeredPainted = true;

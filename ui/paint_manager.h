@@ -202,8 +202,8 @@ public:
     // within this many milliseconds of each other: every 40 ms with 10 ms
     // ticks, every 31 ms with the 15.6 ms ticks of the system's default timer
     // resolution. So a window whose controls change thousands of times a
-    // second repaints well within every 50 ms, while presenting (which hands
-    // the whole window to the system each time) leaves the UI thread mostly free.
+    // second repaints well within every 50 ms, while presenting (which costs
+    // milliseconds a frame under Wine) leaves the UI thread mostly free.
     static constexpr uint32_t kLayeredFrameGapMs = 40;
     // The nominal tick, used until two ticks have been seen.
     static constexpr uint32_t kLayeredTickMs = 10;

@@ -208,16 +208,18 @@ class Wine:
             xwd = subprocess.run(["xwd", "-root", "-silent"], env=self.x_env, stdout=subprocess.PIPE,
                                  check=True).stdout
             subprocess.run(["convert", "xwd:-", path], input=xwd, check=True)
-        if self._x is None:
-            self._x = XScreen(self.env["DISPLAY"])
-        return self._x.grab(*area) if area else self._x.grab()
+        x = self._screen()
+        return x.grab(*area) if area else x.grab()
 
     def screen_bytes(self, area):
         """The raw bytes of an area (left, top, width, height) of the screen,
         for telling cheaply whether it changed."""
+        return self._screen().raw(*area)
+
+    def _screen(self):
         if self._x is None:
             self._x = XScreen(self.env["DISPLAY"])
-        return self._x.raw(*area)
+        return self._x
 
 
 class _XImage(ctypes.Structure):
